@@ -44,4 +44,15 @@ bool UnregisterVirtualPort(const std::string& name) {
     return fs::remove(link, ec) && !ec;
 }
 
+std::vector<std::string> ListVirtualPorts() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(VirtualPortFolder(), ec)) {
+        std::error_code entryError;
+        if (fs::is_symlink(entry.symlink_status(entryError)) && fs::exists(entry.path(), entryError))
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
 } // namespace k730
