@@ -10,7 +10,9 @@ uint16_t CelsiusToTempCode(double celsius) {
     return static_cast<uint16_t>(std::clamp(code, 0.0, 65535.0));
 }
 
-double TempCodeToCelsius(double code) { return (code * 1.07421875 - 500) / 10; }
+double TempCodeToCelsius(double code) {
+    return (code * 1.07421875 - 500) / 10;
+}
 
 TSimDetector::TSimDetector(TSimHardware hardware, TSimLight light)
     : hardware_(hardware), light_(std::move(light)) {}
@@ -32,7 +34,8 @@ void TSimDetector::SetDrift(double cPerMinute, int64_t nowMs) {
 }
 
 double TSimDetector::Temperature(int64_t nowMs) const {
-    return hardware_.temperatureC + hardware_.driftCPerMinute * static_cast<double>(nowMs - temperatureSinceMs_) / 60000.0;
+    return hardware_.temperatureC +
+           hardware_.driftCPerMinute * static_cast<double>(nowMs - temperatureSinceMs_) / 60000.0;
 }
 
 int32_t TSimDetector::DarkCounts(int64_t nowMs) const {

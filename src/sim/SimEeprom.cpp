@@ -71,7 +71,8 @@ template <typename T> void Take(const json& j, const char* key, T& field) {
 
 void Check(const TSimEeprom& e) {
     if (e.address == 0xFFFF) throw std::invalid_argument("address: 0xFFFF is the broadcast address");
-    if (e.modbusAddress < 1 || e.modbusAddress > 247) throw std::invalid_argument("modbusAddress: not 1..247");
+    if (e.modbusAddress < 1 || e.modbusAddress > 247)
+        throw std::invalid_argument("modbusAddress: not 1..247");
     if (e.defaultRange > 2) throw std::invalid_argument("defaultRange: not 0..2");
     if (e.conversions == 0) throw std::invalid_argument("conversions: not 1..255");
     for (float r : e.ranges)

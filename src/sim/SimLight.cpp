@@ -24,7 +24,8 @@ std::optional<TLightModel> ParseLight(const std::string& text, std::string& erro
     std::string shape;
     in >> shape;
     std::vector<double> numbers;
-    for (double v; in >> v;) numbers.push_back(v);
+    for (double v; in >> v;)
+        numbers.push_back(v);
     if (!in.eof()) {
         error = "light: not a number in \"" + text + "\"";
         return std::nullopt;
@@ -88,7 +89,8 @@ double TSimLight::Uniform(int64_t conversion, uint64_t salt) const {
 
 double TSimLight::Shape(int64_t sinceMs, int64_t conversion) {
     switch (model_.shape) {
-    case TLightShape::lsConstant: return model_.level;
+    case TLightShape::lsConstant:
+        return model_.level;
     case TLightShape::lsSine:
         return model_.level + model_.amplitude * std::sin(2 * std::numbers::pi * sinceMs / model_.periodMs);
     case TLightShape::lsSteps: {

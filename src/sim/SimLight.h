@@ -13,11 +13,11 @@ enum class TLightShape : uint8_t { lsConstant, lsSine, lsSteps, lsWalk };
 
 struct TLightModel {
     TLightShape shape = TLightShape::lsConstant;
-    double level = 500.0;         // constant value, sine centre, walk start; meter's unit
-    double amplitude = 0.0;       // sine amplitude, or largest walk step per conversion
-    double periodMs = 10000.0;    // sine period, or how long each step lasts
-    std::vector<double> steps;    // levels of the steps shape, visited in turn
-    double noise = 0.0;           // standard deviation relative to the value (0.01 = 1 %)
+    double level = 500.0;      // constant value, sine centre, walk start; meter's unit
+    double amplitude = 0.0;    // sine amplitude, or largest walk step per conversion
+    double periodMs = 10000.0; // sine period, or how long each step lasts
+    std::vector<double> steps; // levels of the steps shape, visited in turn
+    double noise = 0.0;        // standard deviation relative to the value (0.01 = 1 %)
 };
 
 // Parses "constant 500", "sine 500 100 10" (centre, amplitude, period in s),
@@ -45,7 +45,7 @@ private:
     TLightModel model_;
     uint64_t seed_;
     int64_t startMs_ = 0;
-    int64_t walkIndex_ = 0;   // conversion the walk value belongs to
+    int64_t walkIndex_ = 0; // conversion the walk value belongs to
     double walkValue_ = 0.0;
 };
 

@@ -26,15 +26,15 @@ std::string LineText(const TLineSettings& line) {
 
 std::optional<TParity> ParseParity(const std::string& text) {
     static const std::array<std::pair<const char*, TParity>, 10> names{{{"none", TParity::paNone},
-                                                                       {"N", TParity::paNone},
-                                                                       {"odd", TParity::paOdd},
-                                                                       {"O", TParity::paOdd},
-                                                                       {"even", TParity::paEven},
-                                                                       {"E", TParity::paEven},
-                                                                       {"mark", TParity::paMark},
-                                                                       {"M", TParity::paMark},
-                                                                       {"space", TParity::paSpace},
-                                                                       {"S", TParity::paSpace}}};
+                                                                        {"N", TParity::paNone},
+                                                                        {"odd", TParity::paOdd},
+                                                                        {"O", TParity::paOdd},
+                                                                        {"even", TParity::paEven},
+                                                                        {"E", TParity::paEven},
+                                                                        {"mark", TParity::paMark},
+                                                                        {"M", TParity::paMark},
+                                                                        {"space", TParity::paSpace},
+                                                                        {"S", TParity::paSpace}}};
     for (const auto& [name, parity] : names)
         if (text == name) return parity;
     return std::nullopt;
@@ -51,23 +51,23 @@ namespace {
 
 int BaudFromSpeed(speed_t speed) {
     static const std::array<std::pair<speed_t, int>, 18> table{{{B50, 50},
-                                                               {B75, 75},
-                                                               {B110, 110},
-                                                               {B150, 150},
-                                                               {B300, 300},
-                                                               {B600, 600},
-                                                               {B1200, 1200},
-                                                               {B2400, 2400},
-                                                               {B4800, 4800},
-                                                               {B9600, 9600},
-                                                               {B19200, 19200},
-                                                               {B38400, 38400},
-                                                               {B57600, 57600},
-                                                               {B115200, 115200},
-                                                               {B230400, 230400},
-                                                               {B460800, 460800},
-                                                               {B921600, 921600},
-                                                               {B0, 0}}};
+                                                                {B75, 75},
+                                                                {B110, 110},
+                                                                {B150, 150},
+                                                                {B300, 300},
+                                                                {B600, 600},
+                                                                {B1200, 1200},
+                                                                {B2400, 2400},
+                                                                {B4800, 4800},
+                                                                {B9600, 9600},
+                                                                {B19200, 19200},
+                                                                {B38400, 38400},
+                                                                {B57600, 57600},
+                                                                {B115200, 115200},
+                                                                {B230400, 230400},
+                                                                {B460800, 460800},
+                                                                {B921600, 921600},
+                                                                {B0, 0}}};
     for (const auto& [code, baud] : table)
         if (code == speed) return baud;
     return -1; // a rate the meter cannot run at, so it never matches
@@ -86,11 +86,20 @@ std::vector<uint8_t> Waveform(const TBytes& bytes, const TLineSettings& line) {
             put(level, 2);
         }
         switch (line.parity) {
-        case TParity::paNone: break;
-        case TParity::paOdd: put(ones % 2 == 0 ? 1 : 0, 2); break;
-        case TParity::paEven: put(ones % 2, 2); break;
-        case TParity::paMark: put(1, 2); break;
-        case TParity::paSpace: put(0, 2); break;
+        case TParity::paNone:
+            break;
+        case TParity::paOdd:
+            put(ones % 2 == 0 ? 1 : 0, 2);
+            break;
+        case TParity::paEven:
+            put(ones % 2, 2);
+            break;
+        case TParity::paMark:
+            put(1, 2);
+            break;
+        case TParity::paSpace:
+            put(0, 2);
+            break;
         }
         put(1, line.stopHalves);
     }
@@ -104,13 +113,20 @@ TLineSettings LineFromTermios(const termios& tio) {
     TLineSettings line;
     line.baud = BaudFromSpeed(cfgetospeed(&tio));
     switch (tio.c_cflag & CSIZE) {
-    case CS5: line.dataBits = 5; break;
-    case CS6: line.dataBits = 6; break;
-    case CS7: line.dataBits = 7; break;
-    default: line.dataBits = 8; break;
+    case CS5:
+        line.dataBits = 5;
+        break;
+    case CS6:
+        line.dataBits = 6;
+        break;
+    case CS7:
+        line.dataBits = 7;
+        break;
+    default:
+        line.dataBits = 8;
+        break;
     }
-    if (!(tio.c_cflag & PARENB))
-        line.parity = TParity::paNone;
+    if (!(tio.c_cflag & PARENB)) line.parity = TParity::paNone;
 #ifdef CMSPAR
     else if (tio.c_cflag & CMSPAR)
         line.parity = (tio.c_cflag & PARODD) ? TParity::paMark : TParity::paSpace;

@@ -24,10 +24,13 @@ void TSimMeter::PowerCycle(int64_t /*nowMs*/) {
     zeroing_ = {};
 }
 
-bool TSimMeter::RangeExists(unsigned index) const { return index < 3 && eeprom_.ranges[index] > 0; }
+bool TSimMeter::RangeExists(unsigned index) const {
+    return index < 3 && eeprom_.ranges[index] > 0;
+}
 
 TBytes TSimMeter::Answer(uint8_t command, std::span<const uint8_t> data) const {
-    const uint8_t code = command == MERBUS_REFUSAL ? MERBUS_REFUSAL : static_cast<uint8_t>(command | MERBUS_ANSWER_BIT);
+    const uint8_t code =
+        command == MERBUS_REFUSAL ? MERBUS_REFUSAL : static_cast<uint8_t>(command | MERBUS_ANSWER_BIT);
     TBytes frame{MERBUS_START, 0, 0, code, MERBUS_FIXED};
     PutU16(frame, Address());
     frame.push_back(mode_);
@@ -61,7 +64,8 @@ std::optional<TBytes> TSimMeter::Handle(std::span<const uint8_t> frame, int64_t 
     return Dispatch(command, to, body, nowMs);
 }
 
-std::optional<TBytes> TSimMeter::Dispatch(uint8_t command, uint16_t requestAddress, TData data, int64_t nowMs) {
+std::optional<TBytes> TSimMeter::Dispatch(uint8_t command, uint16_t requestAddress, TData data,
+                                          int64_t nowMs) {
     switch (command) {
     case CMD_IDENTIFY:
         if (!data.empty()) return Refusal(command);
@@ -73,10 +77,12 @@ std::optional<TBytes> TSimMeter::Dispatch(uint8_t command, uint16_t requestAddre
     case CMD_MODBUS_ADDRESS:
     case CMD_RANGE:
     case CMD_DEFAULT_RANGE:
-    case CMD_CONVERSIONS: return Settings(command, requestAddress, data, nowMs);
+    case CMD_CONVERSIONS:
+        return Settings(command, requestAddress, data, nowMs);
     case CMD_ZERO_DETECTOR:
     case CMD_ZERO_SYSTEM:
-    case CMD_SVC_ZERO_DETECTOR: return Zeroing(command, data, nowMs);
+    case CMD_SVC_ZERO_DETECTOR:
+        return Zeroing(command, data, nowMs);
     case CMD_STORE_ZERO:
         if (!data.empty()) return Refusal(command);
         eeprom_.systemZeroCounts = systemZeroCounts_;
@@ -86,7 +92,8 @@ std::optional<TBytes> TSimMeter::Dispatch(uint8_t command, uint16_t requestAddre
     case CMD_SET_MODE:
     case CMD_SET_FORCING_VALUE:
     case CMD_SET_CAL_PARAMETER:
-    case CMD_SAVE_CALIBRATION: return Calibration(command, data, nowMs);
+    case CMD_SAVE_CALIBRATION:
+        return Calibration(command, data, nowMs);
     default:
         if (IsServiceCommand(command)) return Service(command, data, nowMs);
         return Refusal(command);
@@ -152,7 +159,9 @@ void TSimMeter::FinishZeroing(int64_t nowMs) {
     if (zeroing_.command == 0 || nowMs < zeroing_.endMs) return;
     const int64_t at = zeroing_.endMs;
     switch (zeroing_.command) {
-    case CMD_ZERO_DETECTOR: darkCounts_ = detector_.DarkCounts(at); break;
+    case CMD_ZERO_DETECTOR:
+        darkCounts_ = detector_.DarkCounts(at);
+        break;
     case CMD_SVC_ZERO_DETECTOR:
         darkCounts_ = detector_.DarkCounts(at);
         eeprom_.darkCounts = darkCounts_;

@@ -16,9 +16,9 @@ namespace k730::sim {
 // Operating modes carried in byte 7 of every answer.
 enum TSimMode : uint8_t {
     smNormal = 0,
-    smCalibration = 1,   // step II of the calibration: loop follows the reading with the working factors
-    smForcing4mA = 3,    // loop driven by the forcing value, kept inside the 4 mA window
-    smDacDriving = 4,    // service: loop driven by any forcing value (entered by command 101)
+    smCalibration = 1, // step II of the calibration: loop follows the reading with the working factors
+    smForcing4mA = 3,  // loop driven by the forcing value, kept inside the 4 mA window
+    smDacDriving = 4,  // service: loop driven by any forcing value (entered by command 101)
 };
 
 // Status flag bits of the status answer.
@@ -63,7 +63,10 @@ public:
     void PowerCycle(int64_t nowMs);
 
     const TSimEeprom& Eeprom() const { return eeprom_; }
-    TSimEeprom& EditEeprom() { eepromDirty_ = true; return eeprom_; } // identity changes from outside
+    TSimEeprom& EditEeprom() {
+        eepromDirty_ = true;
+        return eeprom_;
+    } // identity changes from outside
     bool TakeEepromDirty() { return std::exchange(eepromDirty_, false); }
 
     TSimDetector& Detector() { return detector_; }
@@ -109,8 +112,8 @@ private:
     // RAM state, lost at power-off.
     uint8_t mode_ = smNormal;
     uint8_t range_ = 0;
-    bool resetPending_ = true; // next status answer reports 255
-    TSimCalibration working_;  // written by command 12, saved by command 13
+    bool resetPending_ = true;  // next status answer reports 255
+    TSimCalibration working_;   // written by command 12, saved by command 13
     uint32_t forcing_ = 0x4000; // DAC code in force in modes 3 and 4
     int32_t darkCounts_ = 0;
     int32_t systemZeroCounts_ = 0;

@@ -27,9 +27,11 @@ TBytes TSimMeter::IdentityData() const {
     TBytes out;
     PutText(out, eeprom_.descriptor);
     if (!eeprom_.firmware.empty()) PutText(out, eeprom_.firmware);
-    for (const std::string& line : eeprom_.producer) PutText(out, line);
+    for (const std::string& line : eeprom_.producer)
+        PutText(out, line);
     out.push_back(eeprom_.kind);
-    for (float r : eeprom_.ranges) PutF32(out, r);
+    for (float r : eeprom_.ranges)
+        PutF32(out, r);
     PutU16(out, eeprom_.serial);
     PutU16(out, eeprom_.year);
     return out;
@@ -38,7 +40,8 @@ TBytes TSimMeter::IdentityData() const {
 // The loop follows the reading: 4 mA at zero, 16 mA more at full scale,
 // scaled by the loop factor; 4096 DAC codes are one nominal milliampere.
 uint32_t TSimMeter::LoopDac(int32_t rawCounts) const {
-    const double dac = working_.forcing4mA + rawCounts * static_cast<double>(working_.loopFactor) * 65536.0 / fullScaleCounts;
+    const double dac = working_.forcing4mA +
+                       rawCounts * static_cast<double>(working_.loopFactor) * 65536.0 / fullScaleCounts;
     return static_cast<uint32_t>(std::clamp(std::round(dac), 0.0, static_cast<double>(0xFFFFF)));
 }
 
@@ -57,7 +60,8 @@ TSimReading TSimMeter::Measure(int64_t nowMs) {
     double low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
     // Oldest conversion first, so a random walk only moves forward in time.
     for (int k = count - 1; k >= 0; --k) {
-        double counts = detector_.Counts(nowMs - k * conversionMs, r.fullScale) - darkCounts_ - systemZeroCounts_;
+        double counts =
+            detector_.Counts(nowMs - k * conversionMs, r.fullScale) - darkCounts_ - systemZeroCounts_;
         counts = std::clamp(counts, -converterLimitCounts, converterLimitCounts);
         const double value = counts * working_.resultFactor * r.fullScale / fullScaleCounts * correction;
         sumCounts += counts;
@@ -91,22 +95,22 @@ TBytes TSimMeter::StatusData(int64_t nowMs) {
     TBytes out;
     out.push_back(resetPending_ ? static_cast<uint8_t>(sfReset) : r.flags); // offset 8
     resetPending_ = false;
-    PutF32(out, r.value);                    // 9
-    PutF32(out, r.minimum);                  // 13
-    PutF32(out, r.maximum);                  // 17
-    out.push_back(eeprom_.conversions);      // 21
-    out.push_back(eeprom_.kind);             // 22
-    PutU32(out, static_cast<uint32_t>(r.rawCounts));        // 23
+    PutF32(out, r.value);                                  // 9
+    PutF32(out, r.minimum);                                // 13
+    PutF32(out, r.maximum);                                // 17
+    out.push_back(eeprom_.conversions);                    // 21
+    out.push_back(eeprom_.kind);                           // 22
+    PutU32(out, static_cast<uint32_t>(r.rawCounts));       // 23
     PutU32(out, static_cast<uint32_t>(systemZeroCounts_)); // 27
     PutU32(out, static_cast<uint32_t>(darkCounts_));       // 31
-    PutU32(out, r.loopDac);                  // 35
-    PutU16(out, r.temperatureCode);          // 39
-    PutU32(out, working_.forcing4mA);        // 41
-    PutF32(out, working_.resultFactor);      // 45
-    PutF32(out, working_.loopFactor);        // 49
-    PutU32(out, working_.calTempCode);       // 53
-    PutF32(out, r.fullScale);                // 57
-    PutU16(out, zeroTempCode_);              // 61
+    PutU32(out, r.loopDac);                                // 35
+    PutU16(out, r.temperatureCode);                        // 39
+    PutU32(out, working_.forcing4mA);                      // 41
+    PutF32(out, working_.resultFactor);                    // 45
+    PutF32(out, working_.loopFactor);                      // 49
+    PutU32(out, working_.calTempCode);                     // 53
+    PutF32(out, r.fullScale);                              // 57
+    PutU16(out, zeroTempCode_);                            // 61
     return out;
 }
 

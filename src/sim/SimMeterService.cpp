@@ -13,11 +13,21 @@ namespace k730::sim {
 namespace {
 
 // Permitted calibration values; NaN fails every comparison and is refused.
-bool ForcingOk(uint32_t v) { return v >= 0x3800 && v <= 0x5000; }
-bool ResultFactorOk(float v) { return v >= 1.0f && v <= 2.0f; }
-bool LoopFactorOk(float v) { return v >= 0.8125f && v <= 2.3125f; }
-bool RangeFactorOk(float v) { return v >= 0.9f && v <= 1.1f; }
-bool TempCoefficientOk(float v) { return v >= -0.1f && v <= 0.1f; } // ±10 %/K
+bool ForcingOk(uint32_t v) {
+    return v >= 0x3800 && v <= 0x5000;
+}
+bool ResultFactorOk(float v) {
+    return v >= 1.0f && v <= 2.0f;
+}
+bool LoopFactorOk(float v) {
+    return v >= 0.8125f && v <= 2.3125f;
+}
+bool RangeFactorOk(float v) {
+    return v >= 0.9f && v <= 1.1f;
+}
+bool TempCoefficientOk(float v) {
+    return v >= -0.1f && v <= 0.1f;
+} // ±10 %/K
 
 constexpr size_t descriptorMax = 64; // EEPROM bytes for the descriptor, terminating zero included
 
@@ -43,7 +53,8 @@ std::optional<TBytes> TSimMeter::Calibration(uint8_t command, TData data, int64_
         if (data.size() != 4) return Refusal(command);
         // In 4 mA forcing the DAC is kept inside the 4 mA window; the echo tells the value in force.
         const uint32_t v = GetU32(data, 0);
-        forcing_ = mode_ == smForcing4mA ? std::clamp<uint32_t>(v, 0x3800, 0x5000) : std::min<uint32_t>(v, 0xFFFFF);
+        forcing_ =
+            mode_ == smForcing4mA ? std::clamp<uint32_t>(v, 0x3800, 0x5000) : std::min<uint32_t>(v, 0xFFFFF);
         TBytes echo;
         PutU32(echo, forcing_);
         return Answer(command, echo);
@@ -69,7 +80,8 @@ std::optional<TBytes> TSimMeter::Calibration(uint8_t command, TData data, int64_
             if (bits > 0xFFFF) return Refusal(command);
             working_.calTempCode = bits;
             break;
-        default: return Refusal(command);
+        default:
+            return Refusal(command);
         }
         return Answer(command, data);
     }
@@ -146,10 +158,12 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
             ChangeEeprom();
         }
         TBytes out;
-        for (float f : eeprom_.rangeFactors) PutF32(out, f);
+        for (float f : eeprom_.rangeFactors)
+            PutF32(out, f);
         return Answer(command, out);
     }
-    case CMD_SVC_ZERO_DETECTOR: return Zeroing(command, data, nowMs);
+    case CMD_SVC_ZERO_DETECTOR:
+        return Zeroing(command, data, nowMs);
     case CMD_SVC_VALUE: {
         if (!data.empty() && data.size() != 4) return Refusal(command);
         if (data.size() == 4) {
@@ -161,7 +175,8 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
         PutF32(out, eeprom_.tempCoefficient);
         return Answer(command, out);
     }
-    default: return Refusal(command); // 102 and the unused service codes
+    default:
+        return Refusal(command); // 102 and the unused service codes
     }
 }
 
