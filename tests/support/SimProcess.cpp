@@ -2,6 +2,7 @@
 
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -10,6 +11,8 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 #include <chrono>
 #include <cstring>
@@ -34,21 +37,28 @@ bool TSimProcess::Start(const std::vector<std::string>& args, int readyCount) {
     argv.push_back(nullptr);
     std::vector<std::string> env{"K730_PORTS_DIR=" + portsDir_.string()};
     for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "K730_PORTS_DIR=", 15) != 0)
-            env.emplace_back(*e);
+        if (std::strncmp(*e, "K730_PORTS_DIR=", 15) != 0) env.emplace_back(*e);
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
     int out[2];
-    if (pipe(out) != 0)
-        return false;
+    if (pipe(out) != 0) return false;
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM); // a crashed test leaves no simulator behind
         dup2(out[1], STDOUT_FILENO);
+        dup2(out[1], STDERR_FILENO);
         ::close(out[0]);
         execve(argv[0], argv.data(), envp.data());
+        char failed[] = "k730-sim: exec failed, errno 000\n";
+        const int err = errno;
+        failed[sizeof failed - 5] = static_cast<char>('0' + err / 100 % 10);
+        failed[sizeof failed - 4] = static_cast<char>('0' + err / 10 % 10);
+        failed[sizeof failed - 3] = static_cast<char>('0' + err % 10);
+        [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, failed, sizeof failed - 1);
+        n = ::write(STDERR_FILENO, argv[0], std::strlen(argv[0]));
+        n = ::write(STDERR_FILENO, "\n", 1);
         _exit(127);
     }
     ::close(out[1]);
