@@ -75,7 +75,7 @@ TSimReading TSimMeter::Measure(int64_t nowMs) {
     r.maximum = static_cast<float>(high);
     r.loopDac = (mode_ == smForcing4mA || mode_ == smDacDriving) ? forcing_ : LoopDac(r.rawCounts);
 
-    if (r.rawCounts > fullScaleCounts) r.flags |= sfOverrange;
+    if (r.value > r.fullScale) r.flags |= sfOverrange; // the value exceeds the range
     if (zeroing_.command == CMD_ZERO_DETECTOR || zeroing_.command == CMD_SVC_ZERO_DETECTOR)
         r.flags |= sfDetectorZeroing;
     if (zeroing_.command == CMD_ZERO_SYSTEM) r.flags |= sfSystemZeroing;
