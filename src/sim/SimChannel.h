@@ -4,11 +4,11 @@
 // faults applied. Driven by the caller's clock; knows nothing of ttys.
 #pragma once
 
+#include "protocol/ReceiveBuffer.h"
 #include "sim/SimFaults.h"
 #include "sim/SimLine.h"
 #include "sim/SimLog.h"
 #include "sim/SimMeter.h"
-#include "sim/SimReceiveStopgap.h"
 
 #include <deque>
 #include <optional>

@@ -1,7 +1,7 @@
 // Calibration modes, the modelled current loop and the service commands:
 // the arithmetic of the calibration wizard run against the simulated meter
 // must end with 4 mA and the expected current on the amperemeter.
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 #include "sim/SimMeter.h"
 #include "support/TestSupport.h"
 
@@ -30,7 +30,7 @@ protected:
     }
     static TBytes U32(uint32_t v) {
         TBytes b;
-        PutU32(b, v);
+        AppendU32(b, v);
         return b;
     }
     static TBytes Parameter(uint8_t index, TBytes value) {
@@ -39,7 +39,7 @@ protected:
     }
     static TBytes F32(float v) {
         TBytes b;
-        PutF32(b, v);
+        AppendF32(b, v);
         return b;
     }
 
@@ -49,19 +49,19 @@ protected:
 
 TEST_F(SimCalibrationTest, FourMilliampereStepConvergesAndIsClampedToItsWindow) {
     EXPECT_EQ(Ask(CMD_SET_MODE, {3}), test::Hex("68 09 00 8A 06 01 00 03 16"));
-    EXPECT_EQ(GetU32(Ask(CMD_SET_FORCING_VALUE, U32(0x4000)), 8), 0x4000u);
+    EXPECT_EQ(ReadU32(Ask(CMD_SET_FORCING_VALUE, U32(0x4000)), 8), 0x4000u);
     TBytes status = Ask(CMD_STATUS);
     EXPECT_EQ(status[7], 3);
-    const uint32_t inUse = GetU32(status, 35);
+    const uint32_t inUse = ReadU32(status, 35);
     const double measured = meter->LoopCurrentMa(now);
     EXPECT_NEAR(measured, 3.96, 1e-9);
     // The wizard's correction: round(DAC in use × 4 / measured mA).
     const auto corrected = static_cast<uint32_t>(std::nearbyint(inUse * 4 / measured));
-    EXPECT_EQ(GetU32(Ask(CMD_SET_FORCING_VALUE, U32(corrected)), 8), corrected);
+    EXPECT_EQ(ReadU32(Ask(CMD_SET_FORCING_VALUE, U32(corrected)), 8), corrected);
     EXPECT_NEAR(meter->LoopCurrentMa(now), 4.0, 0.001);
     // An entry of 2 mA would ask for 0x8000: the meter keeps 0x5000 and says so in the echo.
-    EXPECT_EQ(GetU32(Ask(CMD_SET_FORCING_VALUE, U32(0x8000)), 8), 0x5000u);
-    EXPECT_EQ(GetU32(Ask(CMD_STATUS), 35), 0x5000u);
+    EXPECT_EQ(ReadU32(Ask(CMD_SET_FORCING_VALUE, U32(0x8000)), 8), 0x5000u);
+    EXPECT_EQ(ReadU32(Ask(CMD_STATUS), 35), 0x5000u);
 }
 
 TEST_F(SimCalibrationTest, WholeCalibrationMakesReadingAndLoopTrue) {
@@ -80,15 +80,15 @@ TEST_F(SimCalibrationTest, WholeCalibrationMakesReadingAndLoopTrue) {
     // Step II: calibration mode; reference 1000 lx on the 2 klx range.
     Ask(CMD_SET_MODE, {1});
     const TBytes s = Ask(CMD_STATUS);
-    EXPECT_EQ(GetU32(s, 41), dac0);
-    const double raw = static_cast<int32_t>(GetU32(s, 23));
-    const double fs = GetF32(s, 57);
-    const double inUse = GetU32(s, 35);
+    EXPECT_EQ(ReadU32(s, 41), dac0);
+    const double raw = static_cast<int32_t>(ReadU32(s, 23));
+    const double fs = ReadF32(s, 57);
+    const double inUse = ReadU32(s, 35);
     const double e = 1000, x = 4 + 16 * e / fs, i = meter->LoopCurrentMa(now);
     const auto loopFactor = static_cast<float>((inUse - dac0) / raw * 16777215 / 65536 * (x - 4) / (i - 4));
     const auto resultFactor = static_cast<float>(e / raw / fs * 16777215);
     EXPECT_NEAR(resultFactor, 1.5f, 1e-4f);
-    const uint16_t temp = GetU16(s, 39);
+    const uint16_t temp = ReadU16(s, 39);
     EXPECT_EQ(Ask(CMD_SET_CAL_PARAMETER, Parameter(3, F32(loopFactor)))[3], 0x8C);
     EXPECT_EQ(Ask(CMD_SET_CAL_PARAMETER, Parameter(2, F32(resultFactor)))[3], 0x8C);
     EXPECT_EQ(Ask(CMD_SET_CAL_PARAMETER, Parameter(4, U32(temp)))[3], 0x8C);
@@ -102,7 +102,7 @@ TEST_F(SimCalibrationTest, WholeCalibrationMakesReadingAndLoopTrue) {
     Ask(CMD_SET_MODE, {0});
     // Back in normal mode: the reading and the loop tell the truth.
     const TBytes after = Ask(CMD_STATUS);
-    EXPECT_NEAR(GetF32(after, 9), 1000.0f, 0.1f);
+    EXPECT_NEAR(ReadF32(after, 9), 1000.0f, 0.1f);
     EXPECT_NEAR(meter->LoopCurrentMa(now), x, 0.002);
     EXPECT_EQ(meter->Eeprom().forcing4mA, dac0);
     EXPECT_EQ(meter->Eeprom().resultFactor, resultFactor);
@@ -113,9 +113,9 @@ TEST_F(SimCalibrationTest, WholeCalibrationMakesReadingAndLoopTrue) {
 TEST_F(SimCalibrationTest, LeavingCalibrationWithoutSavingDropsWrittenParameters) {
     Ask(CMD_SET_MODE, {1});
     Ask(CMD_SET_CAL_PARAMETER, Parameter(2, F32(1.9f)));
-    EXPECT_EQ(GetF32(Ask(CMD_STATUS), 45), 1.9f);
+    EXPECT_EQ(ReadF32(Ask(CMD_STATUS), 45), 1.9f);
     Ask(CMD_SET_MODE, {0});
-    EXPECT_EQ(GetF32(Ask(CMD_STATUS), 45), 1.4142135f);
+    EXPECT_EQ(ReadF32(Ask(CMD_STATUS), 45), 1.4142135f);
     EXPECT_FALSE(meter->TakeEepromDirty());
 }
 
@@ -148,23 +148,23 @@ TEST_F(SimCalibrationTest, ServiceCommandsProgramTheIdentity) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&id[8])), d);
     const size_t t = id.size() - 18;
     EXPECT_EQ(id[t], 0x82);
-    EXPECT_EQ(GetF32(id, t + 1), 2.0f);
-    EXPECT_EQ(GetF32(id, t + 5), 20.0f);
-    EXPECT_EQ(GetF32(id, t + 9), 0.0f);
-    EXPECT_EQ(GetU16(id, t + 13), 12345);
-    EXPECT_EQ(GetU16(id, t + 15), 2023);
+    EXPECT_EQ(ReadF32(id, t + 1), 2.0f);
+    EXPECT_EQ(ReadF32(id, t + 5), 20.0f);
+    EXPECT_EQ(ReadF32(id, t + 9), 0.0f);
+    EXPECT_EQ(ReadU16(id, t + 13), 12345);
+    EXPECT_EQ(ReadU16(id, t + 15), 2023);
     // The range in use (index 1 before) still exists; index 2 no longer does.
     EXPECT_EQ(Ask(CMD_RANGE, {2})[3], MERBUS_REFUSAL);
-    EXPECT_EQ(GetF32(Ask(CMD_STATUS), 57), 20.0f);
+    EXPECT_EQ(ReadF32(Ask(CMD_STATUS), 57), 20.0f);
 }
 
 TEST_F(SimCalibrationTest, DacDrivingModeTakesAnyTwentyBitValue) {
     const TBytes entered = Ask(CMD_SVC_101);
     EXPECT_EQ(entered[3], 0xE5);
     EXPECT_EQ(entered[7], smDacDriving);
-    EXPECT_EQ(GetU32(Ask(CMD_SET_FORCING_VALUE, U32(0x14000)), 8), 0x14000u);
+    EXPECT_EQ(ReadU32(Ask(CMD_SET_FORCING_VALUE, U32(0x14000)), 8), 0x14000u);
     EXPECT_NEAR(meter->LoopCurrentMa(now), 20 * 0.99, 1e-9);
-    EXPECT_EQ(GetU32(Ask(CMD_SET_FORCING_VALUE, U32(0x123456)), 8), 0xFFFFFu);
+    EXPECT_EQ(ReadU32(Ask(CMD_SET_FORCING_VALUE, U32(0x123456)), 8), 0xFFFFFu);
     EXPECT_EQ(Ask(CMD_SET_MODE, {0})[7], smNormal);
 }
 
@@ -177,10 +177,10 @@ TEST_F(SimCalibrationTest, RangeFactorsAndTemperatureCoefficientCorrectTheResult
     Ask(CMD_SVC_READINGS, factors);
     const TBytes read = Ask(CMD_SVC_READINGS);
     EXPECT_EQ(TBytes(read.begin() + 8, read.end() - 1), factors);
-    const float before = GetF32(Ask(CMD_STATUS), 9);
-    EXPECT_EQ(GetF32(Ask(CMD_SVC_VALUE, F32(0.01f)), 8), 0.01f);
+    const float before = ReadF32(Ask(CMD_STATUS), 9);
+    EXPECT_EQ(ReadF32(Ask(CMD_SVC_VALUE, F32(0.01f)), 8), 0.01f);
     meter->Detector().SetTemperature(33.0, now); // 10 K above calibration: +10 %
-    const float after = GetF32(Ask(CMD_STATUS), 9);
+    const float after = ReadF32(Ask(CMD_STATUS), 9);
     EXPECT_NEAR(after / before, 1.1, 0.002);
 }
 

@@ -1,5 +1,5 @@
 // Control commands as a technician or an end-to-end test types them.
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 #include "sim/SimControl.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ protected:
     std::string Run(const std::string& line) { return control.Execute(line, nowUs, requests); }
     static float Value(TSimMeter& m, int64_t nowMs) {
         m.Handle(BuildRequest(CMD_STATUS, MERBUS_BROADCAST, {}, false), nowMs);
-        return GetF32(*m.Handle(BuildRequest(CMD_STATUS, MERBUS_BROADCAST, {}, false), nowMs), 9);
+        return ReadF32(*m.Handle(BuildRequest(CMD_STATUS, MERBUS_BROADCAST, {}, false), nowMs), 9);
     }
 
     TSimMeter one, two;

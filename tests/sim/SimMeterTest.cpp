@@ -1,5 +1,5 @@
 // The simulated meter's firmware against request frames, without a tty.
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 #include "sim/SimMeter.h"
 #include "support/TestSupport.h"
 
@@ -47,8 +47,8 @@ TEST_F(SimMeterTest, IdentityAnswerCarriesTextsThenTrailer) {
     ASSERT_GE(a.size(), 27u);
     EXPECT_EQ(a[3], 0x81);
     EXPECT_EQ(a[4], 0x06);
-    EXPECT_EQ(GetU16(a, 1), a.size());
-    EXPECT_EQ(GetU16(a, 5), 0x0012); // the meter's own address, also to a broadcast
+    EXPECT_EQ(ReadU16(a, 1), a.size());
+    EXPECT_EQ(ReadU16(a, 5), 0x0012); // the meter's own address, also to a broadcast
     EXPECT_EQ(a[7], 0);
     const size_t trailer = a.size() - 18;
     const std::string texts(a.begin() + 8, a.begin() + static_cast<std::ptrdiff_t>(trailer));
@@ -58,11 +58,11 @@ TEST_F(SimMeterTest, IdentityAnswerCarriesTextsThenTrailer) {
                                  "Symulator miernika K-730\0",
                                  58));
     EXPECT_EQ(a[trailer], 1);
-    EXPECT_EQ(GetF32(a, trailer + 1), 200.0f);
-    EXPECT_EQ(GetF32(a, trailer + 5), 2000.0f);
-    EXPECT_EQ(GetF32(a, trailer + 9), 20000.0f);
-    EXPECT_EQ(GetU16(a, trailer + 13), 1001);
-    EXPECT_EQ(GetU16(a, trailer + 15), 2024);
+    EXPECT_EQ(ReadF32(a, trailer + 1), 200.0f);
+    EXPECT_EQ(ReadF32(a, trailer + 5), 2000.0f);
+    EXPECT_EQ(ReadF32(a, trailer + 9), 20000.0f);
+    EXPECT_EQ(ReadU16(a, trailer + 13), 1001);
+    EXPECT_EQ(ReadU16(a, trailer + 15), 2024);
     EXPECT_EQ(a.back(), MERBUS_END);
 }
 
@@ -96,20 +96,20 @@ TEST_F(SimMeterTest, StatusAnswerLayout) {
     const TBytes a = Status();
     ASSERT_EQ(a.size(), 64u);
     EXPECT_EQ(a[3], 0x84);
-    EXPECT_NEAR(GetF32(a, 9), 500.0f, 0.01f);
-    EXPECT_LE(GetF32(a, 13), GetF32(a, 9));
-    EXPECT_GE(GetF32(a, 17), GetF32(a, 9));
+    EXPECT_NEAR(ReadF32(a, 9), 500.0f, 0.01f);
+    EXPECT_LE(ReadF32(a, 13), ReadF32(a, 9));
+    EXPECT_GE(ReadF32(a, 17), ReadF32(a, 9));
     EXPECT_EQ(a[21], 6);
     EXPECT_EQ(a[22], 1);
     // 500 lx on the 2 klx range is a quarter of full scale, divided by the sensitivity.
-    EXPECT_NEAR(static_cast<double>(static_cast<int32_t>(GetU32(a, 23))), 0.25 * 16777215 / 1.4142135, 2);
-    EXPECT_EQ(GetU16(a, 39), 680); // 23.0 °C
-    EXPECT_EQ(GetU32(a, 41), 0x4000u);
-    EXPECT_EQ(GetF32(a, 45), 1.4142135f);
-    EXPECT_EQ(GetF32(a, 49), 1.4142135f);
-    EXPECT_EQ(GetU32(a, 53), 680u);
-    EXPECT_EQ(GetF32(a, 57), 2000.0f);
-    EXPECT_EQ(GetU16(a, 61), 680);
+    EXPECT_NEAR(static_cast<double>(static_cast<int32_t>(ReadU32(a, 23))), 0.25 * 16777215 / 1.4142135, 2);
+    EXPECT_EQ(ReadU16(a, 39), 680); // 23.0 °C
+    EXPECT_EQ(ReadU32(a, 41), 0x4000u);
+    EXPECT_EQ(ReadF32(a, 45), 1.4142135f);
+    EXPECT_EQ(ReadF32(a, 49), 1.4142135f);
+    EXPECT_EQ(ReadU32(a, 53), 680u);
+    EXPECT_EQ(ReadF32(a, 57), 2000.0f);
+    EXPECT_EQ(ReadU16(a, 61), 680);
 }
 
 TEST_F(SimMeterTest, OverrangeAndRangeChange) {
@@ -117,20 +117,20 @@ TEST_F(SimMeterTest, OverrangeAndRangeChange) {
     TBytes a = Status();
     EXPECT_TRUE(a[8] & sfOverrange);
     // Full scale of the count is full scale × KE in the meter's unit, so 2.5 klx still converts.
-    EXPECT_NEAR(static_cast<double>(static_cast<int32_t>(GetU32(a, 23))), 1.25 * 16777215 / 1.4142135, 2);
+    EXPECT_NEAR(static_cast<double>(static_cast<int32_t>(ReadU32(a, 23))), 1.25 * 16777215 / 1.4142135, 2);
     const TBytes set = Ask(CMD_RANGE, {2});
     EXPECT_EQ(set, Ask(CMD_RANGE)); // set and read answer alike
     EXPECT_EQ(set[8], 2);
     a = Status();
     EXPECT_FALSE(a[8] & sfOverrange);
-    EXPECT_EQ(GetF32(a, 57), 20000.0f);
-    EXPECT_NEAR(GetF32(a, 9), 2500.0f, 0.1f);
+    EXPECT_EQ(ReadF32(a, 57), 20000.0f);
+    EXPECT_NEAR(ReadF32(a, 9), 2500.0f, 0.1f);
 }
 
 TEST_F(SimMeterTest, LightFarAboveFullScaleClipsAtTheConverterLimit) {
     meter = MakeMeter(Eeprom(), 1e6);
     const TBytes a = Status();
-    EXPECT_EQ(static_cast<int32_t>(GetU32(a, 23)), 18874368);
+    EXPECT_EQ(static_cast<int32_t>(ReadU32(a, 23)), 18874368);
 }
 
 TEST_F(SimMeterTest, DetectorTemperatureDrifts) {
@@ -138,9 +138,9 @@ TEST_F(SimMeterTest, DetectorTemperatureDrifts) {
     hw.driftCPerMinute = 1.0;
     meter = TSimMeter(Eeprom(), TSimDetector(hw), 0);
     now = 0;
-    const uint16_t before = GetU16(Status(), 39);
+    const uint16_t before = ReadU16(Status(), 39);
     now = 5 * 60000;
-    const uint16_t after = GetU16(Status(), 39);
+    const uint16_t after = ReadU16(Status(), 39);
     EXPECT_NEAR(TempCodeToCelsius(after) - TempCodeToCelsius(before), 5.0, 0.11);
 }
 
@@ -251,7 +251,7 @@ TEST_F(SimMeterTest, SystemZeroingRecordsTheTemperatureAndCommand14StoresIt) {
     now += 100;
     EXPECT_EQ(Ask(CMD_ZERO_SYSTEM)[8], 0);
     const uint16_t code = CelsiusToTempCode(28.0);
-    EXPECT_EQ(GetU16(Status(), 61), code);
+    EXPECT_EQ(ReadU16(Status(), 61), code);
     EXPECT_EQ(meter.Eeprom().zeroTempCode, 680); // not stored yet
     EXPECT_EQ(Ask(CMD_STORE_ZERO), test::Hex("68 09 00 8E 06 12 00 00 16"));
     EXPECT_EQ(meter.Eeprom().zeroTempCode, code);
@@ -261,10 +261,10 @@ TEST_F(SimMeterTest, ZeroingRemovesTheTemperatureOffsets) {
     meter = MakeMeter(Eeprom(), 0);
     meter.SetZeroingMs(0);
     meter.Detector().SetTemperature(40.0, now);
-    EXPECT_GT(static_cast<int32_t>(GetU32(Status(), 23)), 1000); // dark current and system offset at 40 °C
+    EXPECT_GT(static_cast<int32_t>(ReadU32(Status(), 23)), 1000); // dark current and system offset at 40 °C
     Ask(CMD_ZERO_DETECTOR, {1});
     Ask(CMD_ZERO_SYSTEM, {1});
-    EXPECT_EQ(static_cast<int32_t>(GetU32(Status(), 23)), 0);
+    EXPECT_EQ(static_cast<int32_t>(ReadU32(Status(), 23)), 0);
 }
 
 TEST_F(SimMeterTest, ServiceDetectorZeroingIsStored) {

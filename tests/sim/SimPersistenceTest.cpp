@@ -1,6 +1,6 @@
 // The EEPROM file: what the service window programs survives a restart, and
 // a damaged file is refused instead of being overwritten with defaults.
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 #include "sim/SimMeter.h"
 #include "sim/SimOptions.h"
 
@@ -48,7 +48,7 @@ TEST_F(SimPersistenceTest, ProgrammedMeterIsTheSameAfterRestart) {
     Ask(first, CMD_SVC_SERIAL_YEAR, {0x10, 0x27, 0xE8, 0x07});
     TBytes ranges;
     for (float r : {5e-6f, 5e-5f, 5e-4f})
-        PutF32(ranges, r);
+        AppendF32(ranges, r);
     Ask(first, CMD_SVC_RANGES, ranges);
     Ask(first, CMD_SVC_CONFIG, {0x81});
     Ask(first, CMD_DEFAULT_RANGE, {2});
@@ -75,21 +75,21 @@ TEST_F(SimPersistenceTest, SavedCalibrationSurvivesAndUnsavedDoesNot) {
     TSimMeter first(DefaultEeprom(1), TSimDetector(), 0);
     Ask(first, CMD_SET_MODE, {1});
     TBytes save;
-    PutU32(save, 0x4123);
-    PutF32(save, 1.25f);
-    PutF32(save, 1.5f);
-    PutU32(save, 700);
+    AppendU32(save, 0x4123);
+    AppendF32(save, 1.25f);
+    AppendF32(save, 1.5f);
+    AppendU32(save, 700);
     Ask(first, CMD_SAVE_CALIBRATION, save);
     TBytes unsaved{2};
-    PutF32(unsaved, 1.75f);
+    AppendF32(unsaved, 1.75f);
     Ask(first, CMD_SET_CAL_PARAMETER, unsaved);
     ASSERT_TRUE(SaveEeprom(file, first.Eeprom(), error));
     TSimMeter second(*LoadEeprom(file, DefaultEeprom(1), error), TSimDetector(), 0);
     const TBytes s = Ask(second, CMD_STATUS);
-    EXPECT_EQ(GetU32(s, 41), 0x4123u);
-    EXPECT_EQ(GetF32(s, 45), 1.25f);
-    EXPECT_EQ(GetF32(s, 49), 1.5f);
-    EXPECT_EQ(GetU32(s, 53), 700u);
+    EXPECT_EQ(ReadU32(s, 41), 0x4123u);
+    EXPECT_EQ(ReadF32(s, 45), 1.25f);
+    EXPECT_EQ(ReadF32(s, 49), 1.5f);
+    EXPECT_EQ(ReadU32(s, 53), 700u);
 }
 
 TEST_F(SimPersistenceTest, MissingKeysKeepTheDefaults) {

@@ -1,12 +1,13 @@
 // k730-sim as a process: its virtual port, its state file across restarts,
 // line settings on the pty, unplugging, and the control socket.
-#include "sim/SimBytes.h"
-#include "sim/SimReceiveStopgap.h"
+#include "protocol/ByteOrder.h"
+#include "protocol/ReceiveBuffer.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -174,8 +175,8 @@ TEST_F(SimProcessTest, ProgrammedIdentitySurvivesARestart) {
     const TBytes a = Exchange(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false));
     ASSERT_GT(a.size(), 26u);
     EXPECT_EQ(a[a.size() - 18], 0x81);
-    EXPECT_EQ(GetU16(a, a.size() - 5), 42);
-    EXPECT_EQ(GetU16(a, a.size() - 3), 2022);
+    EXPECT_EQ(ReadU16(a, a.size() - 5), 42);
+    EXPECT_EQ(ReadU16(a, a.size() - 3), 2022);
 }
 
 TEST_F(SimProcessTest, WrongBaudRateOnThePortGivesGarbageOnly) {
@@ -216,8 +217,8 @@ TEST_F(SimProcessTest, SeveralMetersEachWithTheirOwnPortAndAddress) {
     tcsetattr(tty, TCSANOW, &tio);
     const TBytes a = Exchange(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false));
     ASSERT_GT(a.size(), 26u);
-    EXPECT_EQ(GetU16(a, 5), 2);
-    EXPECT_EQ(GetU16(a, a.size() - 5), 1002);
+    EXPECT_EQ(ReadU16(a, 5), 2);
+    EXPECT_EQ(ReadU16(a, a.size() - 5), 1002);
 }
 
 } // namespace
