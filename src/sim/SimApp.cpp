@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -77,7 +78,10 @@ bool TSimApp::Start(std::string& error) {
             TSimLineEvent once;
             if (!ApplyFaultCommand(fault, unit->channel->Faults(), once, error)) return false;
         }
-        if (!unit->stateFile.empty() && !SaveEeprom(unit->stateFile, unit->meter->Eeprom(), error))
+        // A new state file shows its format at once; an existing one is rewritten
+        // only when a command changes the EEPROM.
+        if (!unit->stateFile.empty() && !std::filesystem::exists(unit->stateFile) &&
+            !SaveEeprom(unit->stateFile, unit->meter->Eeprom(), error))
             return false;
         channels.push_back(unit->channel.get());
         units_.push_back(std::move(unit));

@@ -9,6 +9,12 @@
 #include <nlohmann/json.hpp>
 
 namespace k730::sim {
+
+// Test names show "9600 8E1" rather than the bytes of the struct.
+void PrintTo(const TLineSettings& line, std::ostream* os) {
+    *os << LineText(line);
+}
+
 namespace {
 
 TLineSettings Line(int baud, TParity parity = TParity::paNone, int data = 8, int stopHalves = 2) {
