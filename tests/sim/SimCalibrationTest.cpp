@@ -131,33 +131,6 @@ TEST_F(SimCalibrationTest, InvalidFactorsAndLoopStateShowInTheFlags) {
     EXPECT_EQ(meter->LoopCurrentMa(now), 0.0);
 }
 
-TEST_F(SimCalibrationTest, ServiceCommandsProgramTheIdentity) {
-    EXPECT_EQ(Ask(CMD_SVC_KIND, {0x82}), test::Hex("68 09 00 E1 06 01 00 00 16"));
-    const std::string d = "K-730/V'/2M/L1/3/A1";
-    TBytes text(d.begin(), d.end());
-    text.push_back(0);
-    EXPECT_EQ(Ask(CMD_SVC_DESCRIPTOR, text)[3], 0xE2);
-    EXPECT_EQ(Ask(CMD_SVC_SERIAL_YEAR, {0x39, 0x30, 0xE7, 0x07})[3], 0xE3);
-    TBytes ranges = F32(2.0f);
-    for (const TBytes& r : {F32(20.0f), F32(0.0f)})
-        ranges.insert(ranges.end(), r.begin(), r.end());
-    EXPECT_EQ(Ask(CMD_SVC_RANGES, ranges)[3], 0xE4);
-    EXPECT_EQ(Ask(CMD_SVC_CONFIG, {0xA5})[8], 0xA5);
-
-    const TBytes id = Ask(CMD_IDENTIFY);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&id[8])), d);
-    const size_t t = id.size() - 18;
-    EXPECT_EQ(id[t], 0x82);
-    EXPECT_EQ(ReadF32(id, t + 1), 2.0f);
-    EXPECT_EQ(ReadF32(id, t + 5), 20.0f);
-    EXPECT_EQ(ReadF32(id, t + 9), 0.0f);
-    EXPECT_EQ(ReadU16(id, t + 13), 12345);
-    EXPECT_EQ(ReadU16(id, t + 15), 2023);
-    // The range in use (index 1 before) still exists; index 2 no longer does.
-    EXPECT_EQ(Ask(CMD_RANGE, {2})[3], MERBUS_REFUSAL);
-    EXPECT_EQ(ReadF32(Ask(CMD_STATUS), 57), 20.0f);
-}
-
 TEST_F(SimCalibrationTest, DacDrivingModeTakesAnyTwentyBitValue) {
     const TBytes entered = Ask(CMD_SVC_101);
     EXPECT_EQ(entered[3], 0xE5);

@@ -42,39 +42,6 @@ protected:
     bool statusSeen = false;
 };
 
-TEST_F(SimMeterTest, IdentityAnswerCarriesTextsThenTrailer) {
-    const TBytes a = Ask(CMD_IDENTIFY, {}, MERBUS_BROADCAST);
-    ASSERT_GE(a.size(), 27u);
-    EXPECT_EQ(a[3], 0x81);
-    EXPECT_EQ(a[4], 0x06);
-    EXPECT_EQ(ReadU16(a, 1), a.size());
-    EXPECT_EQ(ReadU16(a, 5), 0x0012); // the meter's own address, also to a broadcast
-    EXPECT_EQ(a[7], 0);
-    const size_t trailer = a.size() - 18;
-    const std::string texts(a.begin() + 8, a.begin() + static_cast<std::ptrdiff_t>(trailer));
-    EXPECT_EQ(texts, std::string("K-730/V/20k/E/0\0"
-                                 "2.1.0003\0"
-                                 "MERIDOX\0"
-                                 "Symulator miernika K-730\0",
-                                 58));
-    EXPECT_EQ(a[trailer], 1);
-    EXPECT_EQ(ReadF32(a, trailer + 1), 200.0f);
-    EXPECT_EQ(ReadF32(a, trailer + 5), 2000.0f);
-    EXPECT_EQ(ReadF32(a, trailer + 9), 20000.0f);
-    EXPECT_EQ(ReadU16(a, trailer + 13), 1001);
-    EXPECT_EQ(ReadU16(a, trailer + 15), 2024);
-    EXPECT_EQ(a.back(), MERBUS_END);
-}
-
-TEST_F(SimMeterTest, DescriptorTextTravelsAsWindows1250) {
-    TSimEeprom e = Eeprom();
-    e.descriptor = "K-730/PAR/500M/L2.5°/3";
-    meter = MakeMeter(e);
-    const TBytes a = Ask(CMD_IDENTIFY);
-    const std::string first(reinterpret_cast<const char*>(&a[8]));
-    EXPECT_EQ(first, "K-730/PAR/500M/L2.5\xB0/3");
-}
-
 TEST_F(SimMeterTest, FramesForOtherAddressesAndAnswersAreIgnored) {
     EXPECT_TRUE(Ask(CMD_STATUS, {}, 0x0013).empty());
     TBytes answerLike = BuildRequest(0x84, 0x0012, {}, false);
@@ -90,26 +57,6 @@ TEST_F(SimMeterTest, FirstStatusAfterPowerOnReportsReset) {
     EXPECT_EQ(second[8], sfLoopOn);
     meter.PowerCycle(now);
     EXPECT_EQ(Ask(CMD_STATUS)[8], 0xFF);
-}
-
-TEST_F(SimMeterTest, StatusAnswerLayout) {
-    const TBytes a = Status();
-    ASSERT_EQ(a.size(), 64u);
-    EXPECT_EQ(a[3], 0x84);
-    EXPECT_NEAR(ReadF32(a, 9), 500.0f, 0.01f);
-    EXPECT_LE(ReadF32(a, 13), ReadF32(a, 9));
-    EXPECT_GE(ReadF32(a, 17), ReadF32(a, 9));
-    EXPECT_EQ(a[21], 6);
-    EXPECT_EQ(a[22], 1);
-    // 500 lx on the 2 klx range is a quarter of full scale, divided by the sensitivity.
-    EXPECT_NEAR(static_cast<double>(static_cast<int32_t>(ReadU32(a, 23))), 0.25 * 16777215 / 1.4142135, 2);
-    EXPECT_EQ(ReadU16(a, 39), 680); // 23.0 °C
-    EXPECT_EQ(ReadU32(a, 41), 0x4000u);
-    EXPECT_EQ(ReadF32(a, 45), 1.4142135f);
-    EXPECT_EQ(ReadF32(a, 49), 1.4142135f);
-    EXPECT_EQ(ReadU32(a, 53), 680u);
-    EXPECT_EQ(ReadF32(a, 57), 2000.0f);
-    EXPECT_EQ(ReadU16(a, 61), 680);
 }
 
 TEST_F(SimMeterTest, OverrangeAndRangeChange) {
@@ -217,18 +164,6 @@ TEST_F(SimMeterTest, AddressChangeAnswersFromTheNewAddress) {
     EXPECT_FALSE(Ask(CMD_STATUS, {}, 0x1234).empty());
     EXPECT_TRUE(meter.TakeEepromDirty());
     EXPECT_EQ(meter.Eeprom().address, 0x1234);
-}
-
-TEST_F(SimMeterTest, SettingsAreKeptInTheEeprom) {
-    EXPECT_EQ(Ask(CMD_MODBUS_ADDRESS, {247})[8], 247);
-    EXPECT_EQ(Ask(CMD_DEFAULT_RANGE, {2})[8], 2);
-    EXPECT_EQ(Ask(CMD_CONVERSIONS, {255})[8], 255);
-    EXPECT_EQ(meter.Eeprom().modbusAddress, 247);
-    EXPECT_EQ(meter.Eeprom().defaultRange, 2);
-    EXPECT_EQ(meter.Eeprom().conversions, 255);
-    EXPECT_EQ(Status()[21], 255);
-    meter.PowerCycle(now);
-    EXPECT_EQ(Ask(CMD_RANGE)[8], 2); // starts in the default range
 }
 
 TEST_F(SimMeterTest, ZeroingReportsProgressUntilItEnds) {

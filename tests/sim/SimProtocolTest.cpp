@@ -66,7 +66,8 @@ TEST_F(SimProtocolTest, Status) {
     EXPECT_GE(*s->maximum, *s->value);
     EXPECT_EQ(s->conversions, 6);
     EXPECT_EQ(s->kindByte, 1);
-    EXPECT_GT(*s->rawCount, 0);
+    // A quarter of full scale in counts, divided by the detector's sensitivity.
+    EXPECT_NEAR(*s->rawCount, 0.25 * 16777215 / 1.4142135, 2);
     EXPECT_EQ(s->temperatureCode, 680);
     EXPECT_EQ(s->forcingValue4mA, 0x4000u);
     EXPECT_EQ(s->resultFactor, 1.4142135f);
@@ -152,6 +153,9 @@ TEST_F(SimProtocolTest, ServiceCommands) {
     EXPECT_EQ(id->rangeCount, 1);
     EXPECT_EQ(id->serialNumber, 321);
     EXPECT_EQ(id->productionYear, 2019);
+    // Range 1 was the one in use; with one range left the meter falls back to it.
+    EXPECT_EQ(DecodeRefusal(Send(BuildRange(kAddress, 1))), CMD_RANGE);
+    EXPECT_EQ(DecodeStatus(Send(BuildStatus(kAddress)))->rangeFullScale, 2e6f);
 
     const std::array<uint32_t, 3> factors{std::bit_cast<uint32_t>(1.05f), std::bit_cast<uint32_t>(0.95f),
                                           std::bit_cast<uint32_t>(1.0f)};
