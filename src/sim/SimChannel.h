@@ -34,7 +34,9 @@ public:
     std::optional<int64_t> NextDueUs() const;
 
     // A break: the line held at space for durationMs, read by a UART as one 0x00.
-    void Break(int durationMs, int64_t nowUs);
+    // A tty that can hold the line itself gets no 0x00 (withZero false); the
+    // answers wait for the break to end either way.
+    void Break(int durationMs, int64_t nowUs, bool withZero = true);
 
     // The port went away: forget half-received requests and unsent answers.
     void Clear();

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -103,6 +106,7 @@ bool TSimPort::OpenPty(const std::string& name, const TLineSettings& line, std::
     }
     fd_ = master;
     slaveFd_ = slave;
+    pseudo_ = true;
     device_ = path;
     linkName_ = name;
     line_ = line;
@@ -121,6 +125,10 @@ bool TSimPort::OpenTty(const std::string& path, const TLineSettings& line, std::
         ::close(fd);
         return false;
     }
+    struct stat info {};
+    // Unix98 pty slaves have majors 136..143.
+    pseudo_ = fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
+              major(info.st_rdev) <= 143;
     fd_ = fd;
     device_ = path;
     line_ = line;
@@ -153,6 +161,12 @@ void TSimPort::Write(const TBytes& bytes) {
     if (fd_ < 0 || unwritten_.empty()) return;
     const ssize_t n = ::write(fd_, unwritten_.data(), unwritten_.size());
     if (n > 0) unwritten_.erase(unwritten_.begin(), unwritten_.begin() + n);
+}
+
+bool TSimPort::SetBreak(bool on) {
+    // A pty accepts the request and does nothing with it, so it is never asked.
+    if (fd_ < 0 || pseudo_) return false;
+    return ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0;
 }
 
 TLineSettings TSimPort::ProgramLine() const {

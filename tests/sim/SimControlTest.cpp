@@ -62,13 +62,16 @@ TEST_F(SimControlTest, FaultsAreSetAndCleared) {
     EXPECT_EQ(lineOne.Faults().garbageBytes, 0);
 }
 
-TEST_F(SimControlTest, UnplugIsHandedToThePortLayerAndBreakToTheLine) {
+TEST_F(SimControlTest, UnplugAndBreakAreHandedToThePortLayer) {
     EXPECT_EQ(Run("SIM2 fault unplug 1500"), "ok");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].channel, 1u);
     EXPECT_EQ(requests[0].event.durationMs, 1500);
     EXPECT_EQ(Run("SIM1 fault break"), "ok");
-    EXPECT_EQ(lineOne.Due(nowUs), TBytes{0});
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].channel, 0u);
+    EXPECT_EQ(requests[1].event.kind, TSimLineEvent::TKind::leBreak);
+    EXPECT_EQ(requests[1].event.durationMs, 250);
 }
 
 TEST_F(SimControlTest, IdentityIsProgrammedAsIfByTheServiceWindow) {
