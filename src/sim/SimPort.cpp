@@ -169,10 +169,19 @@ bool TSimPort::SetBreak(bool on) {
     return ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0;
 }
 
-TLineSettings TSimPort::ProgramLine() const {
+TLineSettings TSimPort::ProgramLine() {
     if (slaveFd_ < 0) return line_;
     termios tio{};
-    if (tcgetattr(slaveFd_, &tio) != 0) return line_;
+    if (tcgetattr(slaveFd_, &tio) != 0) {
+        // Our slave descriptor was hung up (another process made the pty its
+        // controlling terminal and ended): take a fresh one; the tty's settings
+        // are still those the program set.
+        const int fresh = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fresh < 0) return line_;
+        ::close(slaveFd_);
+        slaveFd_ = fresh;
+        if (tcgetattr(slaveFd_, &tio) != 0) return line_;
+    }
     return LineFromTermios(tio);
 }
 

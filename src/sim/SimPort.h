@@ -40,7 +40,7 @@ public:
     // Line settings the program put on its side. On a given tty the far side
     // cannot be seen, so the meter's own settings are returned: the real line
     // decides what arrives.
-    TLineSettings ProgramLine() const;
+    TLineSettings ProgramLine();
 
 private:
     int fd_ = -1;      // pty master, or the given tty
