@@ -11,9 +11,6 @@
 
 namespace k730 {
 
-// Answers of the all-buttons question.
-enum TAskAnswer { aaYes, aaNo, aaYesToAll, aaNoToAll, aaCancel };
-
 // Asked for an imported record that duplicates one of the log; gets the
 // question message (both languages) and the imported record.
 using TAskDuplicate = std::function<TAskAnswer(const TFileMessage& question, const TCalLogRecord& imported)>;

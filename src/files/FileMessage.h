@@ -4,6 +4,7 @@
 
 #include "main/K730Lang.h"
 
+#include <functional>
 #include <string>
 
 namespace k730 {
@@ -18,6 +19,10 @@ struct TFileMessage {
     bool Empty() const { return pl.empty() && en.empty(); }
     const std::string& operator()(int lang) const { return lang == langPolish ? pl : en; }
 };
+
+// Answers of the question with the "all" buttons.
+enum TAskAnswer { aaYes, aaNo, aaYesToAll, aaNoToAll, aaCancel };
+using TAskAll = std::function<TAskAnswer(const TFileMessage& question)>;
 
 // Replaces every "%s" of both texts by the language's argument.
 TFileMessage MakeMessage(TText text, TMessageStyle style, const std::string& arg = {});
