@@ -78,9 +78,7 @@ bool AppendResultLine(const std::string& path, const std::string& line) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     bool ok = false;
     if (fd >= 0) {
-        struct stat now {};
-        const bool created = !existed || (::fstat(fd, &now) == 0 && now.st_size == 0 && !existed);
-        ok = AppendToOpen(fd, Utf8ToCp1250(RESULT_HEADER), Utf8ToCp1250(line), created);
+        ok = AppendToOpen(fd, Utf8ToCp1250(RESULT_HEADER), Utf8ToCp1250(line), !existed);
         ::close(fd);
     }
     if (existed) ::chmod(path.c_str(), st.st_mode & 07777);
