@@ -4,6 +4,7 @@
 #include "files/FileIo.h"
 #include "files/FileTexts.h"
 #include "main/Cp1250.h"
+#include "main/K730Fun.h"
 
 #include <cstdio>
 
@@ -81,7 +82,7 @@ std::string CalDateTimeText(const TCalLogRecord& r, const TCalTextFormat& f) {
     return CalDateText(r, f) + " " + CalTimeText(r, f);
 }
 std::string CalSerialText(const TCalLogRecord& r) {
-    return filetext::SerialAndYear(r.SerialNumber, r.ProductionYear);
+    return SerialAndYearText(r.SerialNumber, r.ProductionYear);
 }
 
 std::string Cal4mAText(const TCalLogRecord& r) {
@@ -97,7 +98,8 @@ std::string CalResultText(const TCalLogRecord& r, const TCalTextFormat& f) {
     return FactorPair(r.OldResultFactor, r.NewResultFactor, f.decimal);
 }
 std::string CalTempText(const TCalLogRecord& r, const TCalTextFormat& f) {
-    return filetext::Fixed(filetext::CelsiusOfCode(static_cast<uint16_t>(r.CalTempCode)), 4, 1, f.decimal);
+    return filetext::Fixed(static_cast<float>(TempCodeToCelsius(static_cast<uint16_t>(r.CalTempCode))), 4, 1,
+                           f.decimal);
 }
 
 std::string CalExportText(const std::vector<TCalLogRecord>& rows, const TCalExportView& view,

@@ -5,6 +5,7 @@
 #include "files/FileIo.h"
 #include "files/FileTexts.h"
 #include "main/Cp1250.h"
+#include "main/K730Fun.h"
 
 #include <cerrno>
 #include <cmath>
@@ -18,16 +19,6 @@ namespace k730 {
 namespace {
 
 constexpr std::string_view versionTag = "ver. ";
-
-struct TQuantity {
-    const char* symbol;
-    const char* unit;
-};
-// By kind 1..4, then luminance mode off / on.
-constexpr TQuantity quantities[4][2] = {{{"E", "lx"}, {"L", "cd·m^-2"}},
-                                        {{"E", "W·m^-2"}, {"L", "W·m^-2·sr^-1"}},
-                                        {{"E", "mol·m^-2·s^-1"}, {"L", "mol·m^-2·s^-1·sr^-1"}},
-                                        {{"I", "A"}, {"I", "A"}}};
 
 constexpr TText meterLabel{"Miernik:", "Meter:"};
 constexpr TText startLabel{"Data, czas rozpoczęcia rejestracji:", "Registration start date/time:"};
@@ -53,8 +44,7 @@ bool ReadMagicAndVersion(TByteReader& in, THistRead& r) {
     if (r.magic.empty()) return r.error = "not a history file (magic)", false;
     if (!in.Match(versionTag)) return r.error = "no version tag", false;
     r.version = in.TextTo(' ');
-    if (filetext::CompareVersions(HIST_VERSION, r.version) < 0)
-        return r.error = "version newer than 1.16", false;
+    if (CompareVersions(HIST_VERSION, r.version) < 0) return r.error = "version newer than 1.16", false;
     return true;
 }
 
@@ -86,14 +76,12 @@ std::string ElapsedText(long long ms, bool hundredths, const THistTextFormat& f)
     return text;
 }
 
-const TQuantity* QuantityOf(const THistData& d) {
-    if (d.MeterKind < 1 || d.MeterKind > 4) return nullptr;
-    return &quantities[d.MeterKind - 1][d.LumMode != 0 ? 1 : 0];
-}
-
-std::string ValueHeader(const TQuantity* q, const char* suffix) {
-    if (!q) return std::string("E") + suffix;
-    return std::string(q->symbol) + suffix + " [" + q->unit + "]";
+// Symbol and unit of the recorded kind; "E" without a unit for an unknown kind.
+std::string ValueHeader(const THistData& d, const char* suffix) {
+    if (d.MeterKind < 1 || d.MeterKind > 4) return std::string("E") + suffix;
+    const uint8_t lum = d.LumMode != 0 ? 1 : 0;
+    return std::string(1, QuantitySymbol(d.MeterKind, lum)) + suffix + " [" +
+           std::string(MeterUnitText(d.MeterKind, lum)) + "]";
 }
 
 std::string IntervalLine(const THistData& d, TLanguage lang) {
@@ -174,13 +162,8 @@ bool RewriteFile(const std::string& path, THistData& d, THistWriteKind kind, con
 
 } // namespace
 
-std::string PlainHistValue(float value, float /*fullScale*/, char decimal) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(value));
-    std::string out = text;
-    for (char& c : out)
-        if (c == '.') c = decimal;
-    return out;
+std::string DisplayHistValue(float value, float fullScale, char decimal) {
+    return FormatMeasuredValue(18, DigitsForRange(18, fullScale), fullScale, value, decimal).text;
 }
 
 THistRead ParseHistFile(std::span<const uint8_t> bytes, THistData& data) {
@@ -265,13 +248,12 @@ std::string HistExportHead(const THistData& d, const std::string& comment, const
     std::string out;
     if (!comment.empty()) out += comment + "\r\n";
     out += std::string(meterLabel(f.lang)) + "\t" + d.ModelDescriptor + " " +
-           filetext::SerialAndYear(d.SerialNumber, d.ProductionYear) + "\r\n";
+           SerialAndYearText(d.SerialNumber, d.ProductionYear) + "\r\n";
     out += std::string(startLabel(f.lang)) + "\t" + FormatDate(d.StartDateTime, f.dateSep) + " " +
            FormatTimeHNS(d.StartDateTime, f.timeSep) + "\r\n";
     out += IntervalLine(d, f.lang);
-    const TQuantity* q = QuantityOf(d);
-    out += std::string("t [h") + f.timeSep + "m" + f.timeSep + "s]\tOVER\t" + ValueHeader(q, "") + "\t" +
-           ValueHeader(q, "min") + "\t" + ValueHeader(q, "max") + "\tT [°C]\r\n";
+    out += std::string("t [h") + f.timeSep + "m" + f.timeSep + "s]\tOVER\t" + ValueHeader(d, "") + "\t" +
+           ValueHeader(d, "min") + "\t" + ValueHeader(d, "max") + "\tT [°C]\r\n";
     return out;
 }
 

@@ -19,17 +19,17 @@ constexpr std::string_view HIST_MAGIC_PL = "K730 HISTORIA ";
 constexpr std::string_view HIST_MAGIC_EN = "K730 HISTORY ";
 constexpr std::string_view HIST_VERSION = "1.16";
 
-// A measured value as the display formats it, for a full scale (the export gets
-// the program's formatter; the plain default shows six significant digits).
+// A measured value as text for its full scale; by default the display's
+// formatting with 18 bits and the digits the full scale is worth.
 using THistValueFormatter = std::function<std::string(float value, float fullScale, char decimal)>;
-std::string PlainHistValue(float value, float fullScale, char decimal);
+std::string DisplayHistValue(float value, float fullScale, char decimal);
 
 struct THistTextFormat {
     TLanguage lang = langEnglish; // also picks the magic a new history file is written with
     char decimal = '.';
     char dateSep = '.';
     char timeSep = ':';
-    THistValueFormatter value = PlainHistValue;
+    THistValueFormatter value = DisplayHistValue;
 };
 
 struct THistRead {

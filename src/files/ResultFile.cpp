@@ -3,6 +3,7 @@
 #include "files/FileIo.h"
 #include "files/FileTexts.h"
 #include "main/Cp1250.h"
+#include "main/K730Fun.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -61,7 +62,7 @@ bool AppendToOpen(int fd, const std::string& header, const std::string& line, bo
 std::string FormatResultLine(const TResultLineValues& v, char decimal) {
     const double scale = v.KE * v.FullScale / 16777215.0;
     const std::string e8 = "%.7E";
-    std::string line = filetext::Fixed(filetext::CelsiusOfCode(v.TempCode), 15, 1, decimal) + "\t";
+    std::string line = filetext::Fixed(TempCodeToCelsius(v.TempCode), 15, 1, decimal) + "\t";
     line += WithDecimal(Printf("%.4G", v.FullScale), decimal) + "\t";
     for (double x : {v.DarkAdc * scale, v.SystemZeroAdc * scale, v.AdcAverage * scale, v.ResultAverage})
         line += WithDecimal(Printf(e8.c_str(), x), decimal) + "\t";
