@@ -113,7 +113,8 @@ TEST_F(CalBackup, DamagedLogIsKeptAndItsNewerRecordsCarriedOver) {
     ASSERT_TRUE(WriteCalLog(log, {Rec(1, "old")}));
     BackupCalLog(log, bak);
     const double backupTime = OpenCalBackup(test::ReadBytes(bak))->date;
-    TBytes damaged = SerializeCalLog({Rec(backupTime + 1, "newer"), Rec(1, "old"), Rec(0.5, "older, not in backup")});
+    TBytes damaged =
+        SerializeCalLog({Rec(backupTime + 1, "newer"), Rec(1, "old"), Rec(0.5, "older, not in backup")});
     damaged.push_back('!');
     SetWritable(log);
     test::WriteBytes(log, damaged);

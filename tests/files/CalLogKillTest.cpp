@@ -64,7 +64,8 @@ TEST(CalLogKill, WriterKilledAtRandomMomentsLosesNothingAcknowledged) {
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "writer failed on its own in round " << round;
         uint32_t n;
-        while (::read(fds[0], &n, sizeof n) == static_cast<ssize_t>(sizeof n)) acknowledged.insert(n);
+        while (::read(fds[0], &n, sizeof n) == static_cast<ssize_t>(sizeof n))
+            acknowledged.insert(n);
         ::close(fds[0]);
         next = acknowledged.empty() ? 0 : *acknowledged.rbegin() + 1000;
 
@@ -72,8 +73,10 @@ TEST(CalLogKill, WriterKilledAtRandomMomentsLosesNothingAcknowledged) {
         const TCalLogRead read = ReadCalLog(log);
         ASSERT_TRUE(read.valid) << "round " << round << ": " << read.error;
         std::set<uint32_t> present;
-        for (const auto& r : read.records) present.insert(r.CalTempCode);
-        for (uint32_t a : acknowledged) ASSERT_TRUE(present.contains(a)) << "lost append " << a;
+        for (const auto& r : read.records)
+            present.insert(r.CalTempCode);
+        for (uint32_t a : acknowledged)
+            ASSERT_TRUE(present.contains(a)) << "lost append " << a;
     }
     EXPECT_GT(acknowledged.size(), 50u);
 }

@@ -81,7 +81,8 @@ TEST(CalLogValidity, ShortLastRecordKeepsTheEarlierOnes) {
 TEST(CalLogValidity, NaNFactorEndsTheLogAtThatRecord) {
     TCalLogRecord bad = Sample(2, "nan");
     bad.NewResultFactor = std::numeric_limits<float>::quiet_NaN();
-    const TBytes file = Concat({magic, CalRecordBytes(Sample(1)), CalRecordBytes(bad), CalRecordBytes(Sample(3))});
+    const TBytes file =
+        Concat({magic, CalRecordBytes(Sample(1)), CalRecordBytes(bad), CalRecordBytes(Sample(3))});
     const TCalLogRead read = ParseCalLog(file);
     EXPECT_FALSE(read.valid);
     ASSERT_EQ(read.records.size(), 1u);
@@ -145,7 +146,8 @@ TEST_F(CalLogFiles, RewriteReplacesAReadOnlyLogWhole) {
     EXPECT_TRUE(IsReadOnly(log));
     // Nothing but the log is left in its folder.
     size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / "K730")) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / "K730"))
+        ++entries;
     EXPECT_EQ(entries, 1u);
 }
 

@@ -31,8 +31,8 @@ private:
 };
 
 inline void WriteBytes(const std::string& path, const TBytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline TBytes ReadBytes(const std::string& path) {
@@ -42,10 +42,13 @@ inline TBytes ReadBytes(const std::string& path) {
 
 inline TBytes Concat(std::initializer_list<TBytes> parts) {
     TBytes out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
-inline TBytes Text(std::string_view s) { return TBytes(s.begin(), s.end()); }
+inline TBytes Text(std::string_view s) {
+    return TBytes(s.begin(), s.end());
+}
 
 } // namespace k730::test
