@@ -127,7 +127,10 @@ std::string CalExportSpreadsheet(const std::vector<TCalLogRecord>& rows, const T
         out += std::to_string(i + 1) + ".\t" + CalDateTimeText(r, f) + "\t" + r.MeterType + "\t" +
                CalSerialText(r) + "\t" + Cal4mAText(r) + "\t" + CalLoopText(r, f) + "\t" +
                CalResultText(r, f) + "\t" + CalTempText(r, f);
-        if (!r.Comment.empty()) out += "\t" + SpreadsheetComment(r.Comment);
+        if (!r.Comment.empty()) {
+            out += '\t';
+            out += SpreadsheetComment(r.Comment);
+        }
         out += "\r\n";
     }
     return out;

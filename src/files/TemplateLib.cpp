@@ -203,6 +203,7 @@ TTemplateRead ParseTemplateFile(std::span<const uint8_t> bytes, TSpectralLists* 
 
 TBytes SerializeTemplateFile(const TSpectralLists& lists, TTemplateArray& templates) {
     TBytes out;
+    out.reserve(4096);
     PutText(out, TEMPLATE_MAGIC);
     PutText(out, versionTag);
     PutText(out, TEMPLATE_VERSION);

@@ -66,6 +66,7 @@ TBufferFileRead ParseBufferFile(std::span<const uint8_t> bytes) {
 
 TBytes SerializeBufferFile(const TTrafficBuffers& buffers, std::string_view version) {
     TBytes out;
+    out.reserve(4096);
     PutText(out, BUFFER_FILE_MAGIC);
     PutText(out, version);
     out.push_back(' ');
