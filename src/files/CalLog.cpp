@@ -1,7 +1,9 @@
 #include "files/CalLog.h"
 
 #include "files/ByteCodec.h"
+#include "files/DayCount.h"
 #include "files/FileIo.h"
+#include "main/MeterInfo.h"
 #include "main/Cp1250.h"
 
 #include <algorithm>
@@ -87,6 +89,24 @@ bool AppendToOpenLog(int fd, const std::string& path, const TCalLogRecord& recor
 }
 
 } // namespace
+
+TCalLogRecord CalLogRecordFor(const TMeterInfo& info, uint32_t newForcingValue4mA, uint32_t calTempCode,
+                              std::string comment, float newLoopFactor, float newResultFactor) {
+    TCalLogRecord r;
+    r.Comment = std::move(comment);
+    r.MeterType = info.ModelDescriptor;
+    r.SerialNumber = info.SerialNumber;
+    r.ProductionYear = info.ProductionYear;
+    r.CalDateTime = NowDays();
+    r.OldForcingValue4mA = info.ForcingValue4mA;
+    r.NewForcingValue4mA = newForcingValue4mA;
+    r.OldLoopFactor = info.LoopFactor;
+    r.NewLoopFactor = newLoopFactor;
+    r.OldResultFactor = info.ResultFactor;
+    r.NewResultFactor = newResultFactor;
+    r.CalTempCode = calTempCode;
+    return r;
+}
 
 TBytes CalFixedPart(const TCalLogRecord& r) {
     TBytes out;

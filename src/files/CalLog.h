@@ -43,6 +43,14 @@ struct TCalLogRead {
     std::string error;    // short reason when not valid
 };
 
+struct TMeterInfo;
+
+// The record an append after a calibration stores: identity and "before" values
+// from the meter model, the saved values from the meter's acknowledgement, the
+// present local time.
+TCalLogRecord CalLogRecordFor(const TMeterInfo& info, uint32_t newForcingValue4mA, uint32_t calTempCode,
+                              std::string comment, float newLoopFactor, float newResultFactor);
+
 // The 40-byte fixed part as stored.
 TBytes CalFixedPart(const TCalLogRecord& record);
 // One record as stored (texts, zero bytes, fixed part).
