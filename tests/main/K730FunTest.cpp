@@ -64,6 +64,12 @@ TEST(MeterTexts, VersionComparison) {
 }
 
 TEST(MeterTexts, Ampersands) {
+    EXPECT_EQ(MeterNameText("A&B"), "A&&B");
+    EXPECT_EQ(MeterNameText(""), "-----");
+    EXPECT_EQ(MeterNameText("ŻADEN"), "-----");
+    EXPECT_EQ(MeterNameText("None"), "-----");
+    EXPECT_EQ(MeterNameText("żadna"), "żadna");
+    EXPECT_EQ(MeterNumberText(""), "-----");
     EXPECT_EQ(EscapeAmpersands("A&B"), "A&&B");
     EXPECT_EQ(UnescapeAmpersands("A&&B"), "A&B");
     EXPECT_EQ(UnescapeAmpersands("A&B&&&"), "A&B&&");
