@@ -48,7 +48,7 @@ double SearchSeconds(int& found) {
     TPlainEventLoop loop;
     bool finished = false;
     TMeterSearch::TEvents events;
-    events.onFinished = [&](TSearchResult) { finished = true; };
+    events.onFinished = [&](TSearchState) { finished = true; };
     TMeterSearch search(loop, langEnglish, SearchValues(criteria), events);
     const auto start = TClock::now();
     search.Start();

@@ -60,7 +60,7 @@ TMeterSearch::~TMeterSearch() {
     ports_.clear(); // each component closes its port and joins its threads
 }
 
-TSearchResult TMeterSearch::Start() {
+TSearchState TMeterSearch::Start() {
     std::vector<std::string> names;
     TComm32KX::GetSerialPortList(names, language_);
     if (names.empty()) {

@@ -35,7 +35,7 @@ struct TSearchPort {
     int attempts = 0;
 };
 
-enum TSearchResult {
+enum TSearchState {
     srSearching,
     srNoPort,       // "Serial port not found."
     srNothingFound, // "Meter not found."
@@ -47,7 +47,7 @@ class TMeterSearch {
 public:
     struct TEvents {
         std::function<void(size_t port)> onLineChanged; // a port's list line changed
-        std::function<void(TSearchResult)> onFinished;  // once, 250 ms after the last port is done
+        std::function<void(TSearchState)> onFinished;  // once, 250 ms after the last port is done
         std::function<void()> onPortStarted;            // a port made its first attempt (repaint)
         // Whether a list line still fits the list; a line that would not
         // restarts its progress dots. Always true when not set.
@@ -62,12 +62,12 @@ public:
     TMeterSearch& operator=(const TMeterSearch&) = delete;
 
     // Enumerates the ports and starts every one; srNoPort at once when there is none.
-    TSearchResult Start();
+    TSearchState Start();
     // Closes every port and marks all done, so what was found so far is offered.
     void Stop();
 
     bool Finished() const { return finished_; }
-    TSearchResult Result() const { return result_; }
+    TSearchState Result() const { return result_; }
     const std::vector<TSearchPort>& Ports() const { return ports_; }
     // Indices into Ports() of the ports with a meter, in natural port order.
     std::vector<size_t> FoundPorts() const;
@@ -101,7 +101,7 @@ private:
     TCommEventLoop::TTimerId pause_ = 0;
     size_t dotTurn_ = 0;
     bool finished_ = false;
-    TSearchResult result_ = srSearching;
+    TSearchState result_ = srSearching;
 };
 
 // Lower-case form of a status text for a port's list line ("Busy" -> "busy").

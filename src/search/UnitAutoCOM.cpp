@@ -196,7 +196,7 @@ void TFormAutoCom::StartSearch() {
 
     TMeterSearch::TEvents events;
     events.onLineChanged = [this](size_t port) { LineChanged(port); };
-    events.onFinished = [this](TSearchResult result) { SearchFinished(result); };
+    events.onFinished = [this](TSearchState result) { SearchFinished(result); };
     events.onPortStarted = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     events.lineFits = [this](const std::string& line) { return LineFits(line); };
     search_ = std::make_unique<TMeterSearch>(loop_, lang_, SearchValues(criteria_), std::move(events));
@@ -226,7 +226,7 @@ void TFormAutoCom::LineChanged(size_t port) {
         BtnStop->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 }
 
-void TFormAutoCom::SearchFinished(TSearchResult result) {
+void TFormAutoCom::SearchFinished(TSearchState result) {
     if (result == srNothingFound) {
         FailWith(SEARCH_NOTHING_FOUND);
         return;

@@ -48,7 +48,7 @@ private:
     void CreateCriteriaPanel();
     void StartSearch();
     void LineChanged(size_t port);
-    void SearchFinished(TSearchResult result);
+    void SearchFinished(TSearchState result);
     void ShowChoice();
     void ChooseRow(int row);
     void EndWith(size_t port);

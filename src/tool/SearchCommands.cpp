@@ -48,7 +48,7 @@ int RunSearch(const TSearchOptions& options) {
     TPlainEventLoop loop;
     bool finished = false;
     TMeterSearch::TEvents events;
-    events.onFinished = [&](TSearchResult) { finished = true; };
+    events.onFinished = [&](TSearchState) { finished = true; };
     TMeterSearch search(loop, lang, SearchValues(criteria), events);
     if (search.Start() == srNoPort) {
         if (options.json)

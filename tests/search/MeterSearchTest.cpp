@@ -78,7 +78,7 @@ private:
 
 TMeterSearch::TEvents Finishing(bool& finished) {
     TMeterSearch::TEvents events;
-    events.onFinished = [&finished](TSearchResult) { finished = true; };
+    events.onFinished = [&finished](TSearchState) { finished = true; };
     return events;
 }
 
@@ -106,7 +106,7 @@ protected:
     }
 
     // Runs a search to its end; `whileSearching` is called once per found meter.
-    TSearchResult Run(TMeterSearch& search, bool& finished, std::chrono::seconds limit = 20s) {
+    TSearchState Run(TMeterSearch& search, bool& finished, std::chrono::seconds limit = 20s) {
         search.Start();
         EXPECT_TRUE(loop_.RunUntil([&] { return finished; }, limit));
         return search.Result();
