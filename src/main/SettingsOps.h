@@ -101,6 +101,7 @@ struct TPanelInputs {
     uint8_t ConvCount = 0; // 0 = unknown
     int32_t AverCount = 5;
     int32_t RepeatTime = 1000;
+    bool RepeatAuto = true;
     int32_t PollPeriodMs = 960;
     int32_t StatusPeriodMs = 960;
 };
