@@ -1,13 +1,19 @@
 // The three information dialogs: what they show, how the meter dialog is
 // laid out, the watermark, and the links. With K730_RENDER_DIR set, each
 // dialog is also written there as a PNG in both languages for a look.
+#include "main/ApplyCaptions.h"
 #include "main/K730AboutMeter.h"
 #include "main/K730AboutProgram.h"
 #include "main/K730ShowSettings.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
@@ -241,6 +247,29 @@ TEST_F(InfoDialogs, WatermarkIsRecolouredAndTiledRunningOn) {
     EXPECT_EQ(panel.pixelColor(0, 2), window); // the gap between rows of tiles
     EXPECT_EQ(panel.pixelColor(2, 3), dark);   // 2 + 2 = 4: the next tile's first pixel
     EXPECT_EQ(panel.pixelColor(0, 3), window);
+}
+
+TEST_F(InfoDialogs, CaptionsGoToControlsByName) {
+    QMainWindow window;
+    QMenu* command = window.menuBar()->addMenu("Polecenie");
+    command->setObjectName("MenuCmd");
+    QAction* zero = command->addAction("Zeruj detektor");
+    zero->setObjectName("MenuZeroDet");
+    QAction* web = window.menuBar()->addAction("www");
+    web->setObjectName("MenuWWW");
+    auto* ok = new QPushButton("Ustaw", &window);
+    ok->setObjectName("BtnSettingsOK");
+    auto* other = new QLabel("stays", &window);
+    other->setObjectName("LabelDisplay");
+
+    EXPECT_EQ(ApplyCaptions(&window, langEnglish), 4);
+    EXPECT_EQ(command->title(), "Command");
+    EXPECT_EQ(zero->text(), "Start detector zeroing");
+    EXPECT_EQ(ok->text(), "Set");
+    EXPECT_EQ(web->text(), "www.meridox.pl/en");
+    EXPECT_EQ(other->text(), "stays");
+    ApplyCaptions(&window, langPolish);
+    EXPECT_EQ(zero->text(), "Zeruj detektor");
 }
 
 } // namespace
