@@ -20,7 +20,7 @@ public:
     bool Failed() const { return failed_; }
 
     template <class T, class Get> void Read(std::string_view name, T& target, Get get) {
-        if (failed_ || !store_.Contains(name)) return;
+        if (failed_ || !store_.HasValue(name)) return;
         auto value = get(name);
         if (!value) {
             failed_ = true;
@@ -29,11 +29,11 @@ public:
         target = static_cast<T>(*value);
     }
     void Int(std::string_view name, int32_t& v) {
-        Read(name, v, [this](std::string_view n) { return store_.GetInt(n); });
+        Read(name, v, [this](std::string_view n) { return store_.GetInteger(n); });
     }
     void Byte(std::string_view name, uint8_t& v) {
         // The kind travels as a byte; only the low byte of the integer counts.
-        Read(name, v, [this](std::string_view n) { return store_.GetInt(n); });
+        Read(name, v, [this](std::string_view n) { return store_.GetInteger(n); });
     }
     void Bool(std::string_view name, bool& v) {
         Read(name, v, [this](std::string_view n) { return store_.GetBool(n); });
@@ -42,8 +42,8 @@ public:
         Read(name, v, [this](std::string_view n) { return store_.GetString(n); });
     }
     void Columns(std::string_view name, std::array<int32_t, TMPL_WIN_COLS>& cols) {
-        if (failed_ || !store_.Contains(name)) return;
-        auto block = store_.GetBytes(name);
+        if (failed_ || !store_.HasValue(name)) return;
+        auto block = store_.GetBinary(name);
         if (!block) {
             failed_ = true;
             return;
@@ -144,20 +144,20 @@ bool LoadSettings(const TSettingsStore& store, TProgramSettings& s) {
 }
 
 bool SaveSettings(TSettingsStore& store, const TProgramSettings& s) {
-    if (!store.CanWrite()) return false;
     // && stops at the first value that cannot be written.
     return store.SetString("PortName", s.PortName) &&
            store.SetString("DirHistCALExport", s.DirHistCALExport) &&
            store.SetString("DirHistMeasExport", s.DirHistMeasExport) &&
            store.SetString("DirHistMeas", s.DirHistMeas) &&
            store.SetBool("ShowMinMaxAverage", s.ShowMinMaxAverage) &&
-           store.SetInt("AverCountMax", s.AverCount) && store.SetBool("RepeatAuto", s.RepeatAuto) &&
-           store.SetInt("RepeatTime", s.RepeatTime) && store.SetBool("AutoRange", s.AutoRange) &&
-           store.SetInt("HistAverTime", s.HistAverTime) && store.SetBool("AutoZero", s.AutoZero) &&
+           store.SetInteger("AverCountMax", s.AverCount) && store.SetBool("RepeatAuto", s.RepeatAuto) &&
+           store.SetInteger("RepeatTime", s.RepeatTime) && store.SetBool("AutoRange", s.AutoRange) &&
+           store.SetInteger("HistAverTime", s.HistAverTime) && store.SetBool("AutoZero", s.AutoZero) &&
            store.SetString("LastTemplateName", s.LastTemplateName) &&
-           store.SetInt("LastTemplateKind", s.LastTemplateKind) &&
-           store.SetInt("TmplWinWidth", s.TmplWinWidth) && store.SetInt("TmplWinHeight", s.TmplWinHeight) &&
-           store.SetBytes("TmplWinCols", ColumnsBlock(s.TmplWinCols)) &&
+           store.SetInteger("LastTemplateKind", s.LastTemplateKind) &&
+           store.SetInteger("TmplWinWidth", s.TmplWinWidth) &&
+           store.SetInteger("TmplWinHeight", s.TmplWinHeight) &&
+           store.SetBinary("TmplWinCols", ColumnsBlock(s.TmplWinCols)) &&
            store.SetBool("ShowIconStatus", s.ShowIconStatus) && store.SetBool("StayOnTop", s.StayOnTop);
 }
 
@@ -181,8 +181,8 @@ uint32_t LocaleIdFromName(std::string_view localeName) {
 
 TLanguage ChooseLanguage(uint32_t systemLocale, const TSettingsStore& store) {
     TLanguage lang = (systemLocale & 0xFF) == 0x15 ? langPolish : langEnglish;
-    if (!store.KeyExists() || !store.Contains("Language")) return lang;
-    const auto stored = store.GetInt("Language");
+    if (!store.KeyExists() || !store.HasValue("Language")) return lang;
+    const auto stored = store.GetInteger("Language");
     if (!stored) return lang;
     if (static_cast<uint32_t>(*stored) == LOCALE_POLISH) return langPolish;
     if (static_cast<uint32_t>(*stored) == LOCALE_ENGLISH) return langEnglish;

@@ -50,8 +50,9 @@ TProgramSettings DefaultSettings(const std::string& documentsFolder);
 // when the key existed and was read through without error.
 bool LoadSettings(const TSettingsStore& store, TProgramSettings& settings);
 
-// Writes every value except "Language". Returns false, after writing what it
-// could, when the key cannot be created or a value cannot be written.
+// Writes every value except "Language", stopping at the first value the store
+// cannot write (a key that cannot be created fails with the first). Returns
+// whether everything was written.
 bool SaveSettings(TSettingsStore& store, const TProgramSettings& settings);
 
 // True for the port chooser's no-port entry, "żaden" or "none" in any case.

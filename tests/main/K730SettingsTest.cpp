@@ -1,7 +1,8 @@
 // Stored program settings: round trip, defaults, unusable and unreadable
 // values, the stored port name, the language choice and the spreadsheet lookup.
 #include "main/K730Settings.h"
-#include "MemorySettingsStore.h"
+#include "FaultySettingsStore.h"
+#include "main/MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 namespace k730 {
 namespace {
 
-using test::TMemorySettingsStore;
+using test::TFaultySettingsStore;
 
 TProgramSettings Changed() {
     TProgramSettings s = DefaultSettings("/home/u/Documents");
@@ -58,12 +59,11 @@ void ExpectSame(const TProgramSettings& a, const TProgramSettings& b) {
 
 TEST(ProgramSettings, EveryValueRoundTripsAndLanguageIsNeverWritten) {
     TMemorySettingsStore store;
-    store.Exists = false;
     ASSERT_TRUE(SaveSettings(store, Changed()));
-    EXPECT_FALSE(store.Contains("Language"));
-    EXPECT_EQ(store.Values.size(), 18u);
-    EXPECT_EQ(std::get<std::vector<uint8_t>>(store.Values["TmplWinCols"]).size(), 36u);
-    EXPECT_EQ(std::get<int32_t>(store.Values["ShowMinMaxAverage"]), 1); // booleans as integers
+    EXPECT_FALSE(store.HasValue("Language"));
+    EXPECT_EQ(store.Values().size(), 18u);
+    EXPECT_EQ(std::get<std::vector<uint8_t>>(store.Values()["TmplWinCols"]).size(), 36u);
+    EXPECT_EQ(std::get<int32_t>(store.Values()["ShowMinMaxAverage"]), 1); // booleans as integers
 
     TProgramSettings loaded = DefaultSettings("/elsewhere");
     EXPECT_TRUE(LoadSettings(store, loaded));
@@ -71,7 +71,7 @@ TEST(ProgramSettings, EveryValueRoundTripsAndLanguageIsNeverWritten) {
 }
 
 TEST(ProgramSettings, AbsentKeyOrValuesKeepTheDefaults) {
-    TMemorySettingsStore store;
+    TFaultySettingsStore store;
     store.Exists = false;
     store.Values["AverCountMax"] = 9; // not looked at without the key
     TProgramSettings s = DefaultSettings("/docs");
@@ -90,7 +90,7 @@ TEST(ProgramSettings, AbsentKeyOrValuesKeepTheDefaults) {
 }
 
 TEST(ProgramSettings, UnusableStoredValuesFallBack) {
-    TMemorySettingsStore store;
+    TFaultySettingsStore store;
     store.Values["AverCountMax"] = 0;
     store.Values["RepeatTime"] = -5;
     store.Values["LastTemplateKind"] = 0x183; // only the byte counts
@@ -110,7 +110,7 @@ TEST(ProgramSettings, UnusableStoredValuesFallBack) {
 }
 
 TEST(ProgramSettings, UnreadableValueEndsLoadingKeepingEarlierValues) {
-    TMemorySettingsStore store;
+    TFaultySettingsStore store;
     SaveSettings(store, Changed());
     store.Values["RepeatTime"] = std::string("fast"); // wrong type
     TProgramSettings s = DefaultSettings("/d");
@@ -123,7 +123,7 @@ TEST(ProgramSettings, UnreadableValueEndsLoadingKeepingEarlierValues) {
 }
 
 TEST(ProgramSettings, SavingStopsWhenTheStoreRefuses) {
-    TMemorySettingsStore store;
+    TFaultySettingsStore store;
     store.Writable = false;
     EXPECT_FALSE(SaveSettings(store, Changed()));
     EXPECT_TRUE(store.Values.empty());
@@ -131,8 +131,8 @@ TEST(ProgramSettings, SavingStopsWhenTheStoreRefuses) {
     store.Writable = true;
     store.FailWriteAt = "RepeatAuto";
     EXPECT_FALSE(SaveSettings(store, Changed()));
-    EXPECT_TRUE(store.Contains("AverCountMax"));
-    EXPECT_FALSE(store.Contains("RepeatTime"));
+    EXPECT_TRUE(store.HasValue("AverCountMax"));
+    EXPECT_FALSE(store.HasValue("RepeatTime"));
 }
 
 TEST(ProgramSettings, NoPortEntryIsStoredEmpty) {
@@ -146,7 +146,7 @@ TEST(ProgramSettings, NoPortEntryIsStoredEmpty) {
 }
 
 TEST(LanguageChoice, SystemLocaleThenStoredOverride) {
-    TMemorySettingsStore store;
+    TFaultySettingsStore store;
     store.Exists = false;
     EXPECT_EQ(ChooseLanguage(0x0415, store), langPolish);
     EXPECT_EQ(ChooseLanguage(0x0409, store), langEnglish);
