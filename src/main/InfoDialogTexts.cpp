@@ -2,14 +2,13 @@
 #include "main/InfoDialogTexts.h"
 
 #include "main/K730Captions.h"
+#include "main/K730Fun.h"
 #include "main/SettingsOps.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace k730 {
-
-const TText LOOP_OFF_ON[2] = {{"wyłączona", "turned off"}, {"włączona", "turned on"}};
 
 namespace {
 
@@ -48,10 +47,10 @@ std::string RefreshValue(const TShowSettingsFacts& f, TLanguage lang) {
 
 TSettingsRow SettingsValue(int row, const TShowSettingsFacts& f, TLanguage lang, char separator) {
     TSettingsRow r;
-    r.Value = std::string(UNKNOWN_VALUE);
+    r.Value = std::string(UNKNOWN_VALUE_TEXT);
     switch (row) {
     case 0:
-        if (f.StatusKnown) r.Value = LOOP_OFF_ON[(f.StatusFlags >> 6) & 1](lang);
+        if (f.StatusKnown) r.Value = LoopStateText(HasStatusFlag(f.StatusFlags, sfLoopOn), lang);
         break;
     case 1:
         if (f.MerBusAddrKnown) r.Value = "0x" + HexDigits(f.MerBusAddress, 4);
@@ -76,7 +75,7 @@ TSettingsRow SettingsValue(int row, const TShowSettingsFacts& f, TLanguage lang,
         r.Value = RefreshValue(f, lang);
         break;
     case 7:
-        r.Value = LOOP_OFF_ON[f.AutoRange ? 1 : 0](lang);
+        r.Value = LoopStateText(f.AutoRange, lang);
         break;
     default:
         break;
@@ -180,7 +179,7 @@ std::vector<TAboutRow> AboutMeterRows(const TAboutMeterFacts& f, TLanguage lang,
     Add(rows, {"Adres MODBUS:", "MODBUS address:"}, lang, Hex(f.ModBusAddress, 2));
     Add(rows, {"Ilość konwersji:", "Number of subsequent conversions:"}, lang, std::to_string(f.ConvCount));
     Add(rows, {"Pętla prądowa:", "Current loop:"}, lang,
-        std::string(LOOP_OFF_ON[(f.StatusFlags >> 6) & 1](lang)));
+        std::string(LoopStateText(HasStatusFlag(f.StatusFlags, sfLoopOn), lang)));
     Add(rows, {"Współczynniki kalibracji:", "Calibration factors:"}, lang, "", arHeader);
     Add(rows, {"- wartość wymuszenia 4mA:", "- value forcing 4mA current:"}, lang, Hex(f.ForcingValue4mA, 4));
     Add(rows, {"- pętli prądowej:", "- current loop:"}, lang, Fixed(f.LoopFactor, 7, sep));
@@ -191,10 +190,12 @@ std::vector<TAboutRow> AboutMeterRows(const TAboutMeterFacts& f, TLanguage lang,
 }
 
 void PadLabels(std::vector<TAboutRow>& rows, const std::function<int(const std::string&)>& width) {
+    // The type text heads the dialog on its own line and is not one of the column.
     int widest = 0;
     for (const auto& row : rows)
-        widest = std::max(widest, width(row.Label));
+        if (row.Kind != arType) widest = std::max(widest, width(row.Label));
     for (auto& row : rows) {
+        if (row.Kind == arType) continue;
         // A label that never grows (an empty width function) must not loop for ever.
         for (int guard = 0; width(row.Label) < widest && guard < 1000; ++guard)
             row.Label += ' ';
@@ -203,6 +204,59 @@ void PadLabels(std::vector<TAboutRow>& rows, const std::function<int(const std::
 
 std::string AboutMeterCaption(TLanguage lang) {
     return "K730 " + std::string(MainWindowCaption("MenuAboutMeter", lang));
+}
+
+TShowSettingsFacts MakeShowSettingsFacts(const TMeterInfo& info, uint16_t merBusAddress,
+                                         uint8_t modBusAddress, const TProgramSettings& settings,
+                                         bool historyWindowOpen, char decimalSeparator) {
+    TShowSettingsFacts f;
+    f.StatusKnown = info.StatusKnown;
+    f.StatusFlags = info.StatusFlags;
+    f.MerBusAddrKnown = info.MerBusAddrKnown;
+    f.MerBusAddress = merBusAddress;
+    f.ModBusAddrKnown = info.ModBusAddrKnown;
+    f.ModBusAddress = modBusAddress;
+    if (info.RangeCount > 0 && info.DefaultRange < MAX_RANGES)
+        f.DefaultRangeText =
+            RangeTextWithUnit(info.RangeFullScale[info.DefaultRange], KindByteOf(info), decimalSeparator);
+    f.ConvCount = info.ConvCount;
+    f.AverCount = settings.AverCount;
+    f.PollPeriodMs = PollPeriodMs(info.ConvCount, historyWindowOpen);
+    f.StatusPeriodMs =
+        StatusPeriodMs(f.PollPeriodMs, settings.RepeatAuto, historyWindowOpen, settings.RepeatTime);
+    f.RepeatAuto = settings.RepeatAuto;
+    f.RepeatTime = settings.RepeatTime;
+    f.AutoRange = settings.AutoRange;
+    return f;
+}
+
+TAboutMeterFacts MakeAboutMeterFacts(const TMeterInfo& info, uint16_t merBusAddress, uint8_t modBusAddress,
+                                     TLanguage lang, char decimalSeparator) {
+    TAboutMeterFacts f;
+    f.TypeText = MeterTypeText(info.MeterKind, info.LumMode, lang);
+    f.Descriptor = info.ModelDescriptor;
+    f.ProducerText = info.ProducerText;
+    f.SerialText = SerialNumberText(info.SerialNumber);
+    f.YearText = ProductionYearText(info.ProductionYear);
+    f.LumMode = info.LumMode == 1;
+    f.Aperture = DescriptorAperture(info.ModelDescriptor);
+    for (int i = 0; i < info.RangeCount && i < MAX_RANGES; ++i)
+        f.RangeTexts.push_back(FormatRangeText(info.RangeFullScale[i], false, decimalSeparator));
+    // Kinds 1..4 name their unit here whatever the luminance bit says.
+    f.Unit = MeterUnitText(info.MeterKind, info.LumMode);
+    f.DefaultRange = info.DefaultRange;
+    f.Configuration = DescriptorConfiguration(info.ModelDescriptor);
+    f.Version = DescriptorVersion(info.ModelDescriptor);
+    f.FirmwareVersion = info.FirmwareVersion;
+    f.MerBusAddress = merBusAddress;
+    f.ModBusAddress = modBusAddress;
+    f.ConvCount = info.ConvCount;
+    f.StatusFlags = info.StatusFlags;
+    f.ForcingValue4mA = info.ForcingValue4mA;
+    f.LoopFactor = info.LoopFactor;
+    f.ResultFactor = info.ResultFactor;
+    f.CalTempCelsius = TempCodeToCelsius(info.CalTempCode);
+    return f;
 }
 
 } // namespace k730

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "main/K730Lang.h"
+#include "main/K730Settings.h"
+#include "main/MeterInfo.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,9 +13,6 @@
 #include <vector>
 
 namespace k730 {
-
-constexpr std::string_view UNKNOWN_VALUE = "-----";
-extern const TText LOOP_OFF_ON[2]; // by StatusFlags bit 6 / a check mark
 
 // ---- Settings dialog ------------------------------------------------------
 
@@ -49,6 +48,12 @@ TSettingsRow ShowSettingsRow(int row, const TShowSettingsFacts& facts, TLanguage
 std::vector<int> RowsForRefreshCode(int code);
 
 std::string ShowSettingsCaption(TLanguage lang);
+
+// The facts from the main window's meter record, its addresses and the
+// program settings; the poll periods follow from the number of conversions.
+TShowSettingsFacts MakeShowSettingsFacts(const TMeterInfo& info, uint16_t merBusAddress,
+                                         uint8_t modBusAddress, const TProgramSettings& settings,
+                                         bool historyWindowOpen, char decimalSeparator = '.');
 
 // The longest text each row's value can take, for sizing the value column.
 std::string ShowSettingsValueSample(int row, TLanguage lang);
@@ -96,5 +101,9 @@ std::vector<TAboutRow> AboutMeterRows(const TAboutMeterFacts& facts, TLanguage l
 void PadLabels(std::vector<TAboutRow>& rows, const std::function<int(const std::string&)>& width);
 
 std::string AboutMeterCaption(TLanguage lang);
+
+// The facts from the main window's meter record and its addresses.
+TAboutMeterFacts MakeAboutMeterFacts(const TMeterInfo& info, uint16_t merBusAddress, uint8_t modBusAddress,
+                                     TLanguage lang, char decimalSeparator = '.');
 
 } // namespace k730

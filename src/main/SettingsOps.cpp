@@ -2,7 +2,6 @@
 #include "main/SettingsOps.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <span>
 #include <vector>
@@ -418,14 +417,6 @@ TZeroingProgress OnZeroingAnswer(TZeroingState& state, uint8_t answerCode, uint8
 
 bool ZeroingEndedByStatus(uint8_t mode, uint8_t statusFlags) {
     return (statusFlags & 0x06) == 0 && (mode & smZeroing) != 0 && (mode & smZeroStarted) == 0;
-}
-
-bool DriftNeedsZeroing(bool autoZero, uint8_t statusFlags, uint16_t temperatureCode, uint16_t zeroTempCode) {
-    if (!autoZero || (statusFlags & 0x05) != 0) return false;
-    if (temperatureCode == 0 || zeroTempCode == 0 || zeroTempCode == 0xFFFF) return false;
-    // 5.0 °C is 512/11 codes; compare in whole numbers to keep the edge exact.
-    const int drift = std::abs(int(zeroTempCode) - int(temperatureCode));
-    return drift * 11 >= 512;
 }
 
 } // namespace k730

@@ -1,8 +1,9 @@
 // Rules of the main window's settings operations, free of any toolkit: the
 // guards that run before each operation, the settings panel's texts and the
-// checks of what is typed into it, the meter's confirmations, the zeroing
-// states and the automatic-zeroing drift test. The window shows what these
-// return and sends the requests they name.
+// checks of what is typed into it, the meter's confirmations and the zeroing
+// states. The window shows what these
+// return and sends the requests they name. The automatic-zeroing drift test
+// and the automatic range choice are the meter model's (RangeDecision.h).
 #pragma once
 
 #include "main/K730Lang.h"
@@ -199,9 +200,5 @@ TZeroingProgress OnZeroingAnswer(TZeroingState& state, uint8_t answerCode, uint8
 // A status answer ends the zeroing message when the meter's zeroing bits
 // (1 and 2) are clear while the mode says zeroing runs and is confirmed.
 bool ZeroingEndedByStatus(uint8_t mode, uint8_t statusFlags);
-
-// Automatic zeroing is due when the detector has drifted 5.0 °C (512/11
-// temperature codes) or more from the temperature of the last zeroing.
-bool DriftNeedsZeroing(bool autoZero, uint8_t statusFlags, uint16_t temperatureCode, uint16_t zeroTempCode);
 
 } // namespace k730

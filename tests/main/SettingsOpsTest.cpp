@@ -1,5 +1,5 @@
 // Settings operations: guard order, what the panels accept and send, the
-// texts they show, the zeroing states and the drift test.
+// texts they show and the zeroing states.
 #include "main/SettingsOps.h"
 
 #include <gtest/gtest.h>
@@ -191,19 +191,6 @@ TEST(Zeroing, SystemZeroingStoresTheFactorOnceWhenAsked) {
     EXPECT_FALSE(z.StoreAfterwards);
     StartSystemZeroing(z, false);
     EXPECT_FALSE(OnZeroingAnswer(z, 0x89, 0).StoreFactor);
-}
-
-TEST(Zeroing, DriftOfFiveDegreesStartsAutomaticZeroing) {
-    // 47 codes are 5.05 °C, 46 codes 4.94 °C: the 5.0 °C edge lies between.
-    EXPECT_TRUE(DriftNeedsZeroing(true, 0, 700, 747));
-    EXPECT_TRUE(DriftNeedsZeroing(true, 0x40, 747, 700));
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0, 700, 746));
-    EXPECT_FALSE(DriftNeedsZeroing(false, 0, 700, 800));
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0x01, 700, 800)); // over range
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0x04, 700, 800)); // already zeroing
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0, 0, 800));
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0, 700, 0));
-    EXPECT_FALSE(DriftNeedsZeroing(true, 0, 700, 0xFFFF));
 }
 
 } // namespace
