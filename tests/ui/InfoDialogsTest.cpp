@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScrollArea>
 
 namespace k730 {
 namespace {
@@ -158,6 +159,20 @@ TEST_F(InfoDialogs, MeterDialogLabelsAndLayout) {
     EXPECT_TRUE(plTexts.contains("500cd·m^-2"));
     EXPECT_TRUE(plTexts.contains("podstawowa"));
     Render(pl, "AboutMeter-pl");
+
+    // A long producer text scrolls inside a box of eight lines at most.
+    f.TypeText = "Miernik natężenia napromienienia fotonowego";
+    f.Descriptor = "K-730/PAR/500M/E/000/00000000";
+    f.ProducerText.clear();
+    for (int line = 1; line <= 12; ++line)
+        f.ProducerText += (line > 1 ? "\r\n" : "") + std::to_string(line);
+    TFormAboutMeter longer(f, langPolish);
+    auto* box = longer.findChild<QScrollArea*>("MemoProducer");
+    ASSERT_TRUE(box);
+    const int lineSpacing = box->widget()->fontMetrics().lineSpacing();
+    EXPECT_LE(box->height(), 8 * lineSpacing + 2 + 2 * box->frameWidth());
+    EXPECT_GT(box->widget()->sizeHint().height(), box->viewport()->height());
+    Render(longer, "AboutMeter-pl-long");
 }
 
 TFormAboutMeter::TMetrics CharMetrics() {
