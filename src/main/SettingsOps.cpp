@@ -419,4 +419,21 @@ bool ZeroingEndedByStatus(uint8_t mode, uint8_t statusFlags) {
     return (statusFlags & 0x06) == 0 && (mode & smZeroing) != 0 && (mode & smZeroStarted) == 0;
 }
 
+std::string ClosingQuestionText(TLanguage lang, bool recording) {
+    constexpr TText RECORDING{"UWAGA\r\nTrwa rejestracja historii.",
+                              "WARNING\r\nHistory registration in progress."};
+    constexpr TText CHANGED{"UWAGA\r\nHistoria uległa zmianie.", "WARNING\r\nHistory log was changed."};
+    constexpr TText LOSS{"Zakończenie programu spowoduje utratę danych.\r\nCzy na pewno zamknąć program?",
+                         "Closing application causes data lost.\r\nAre you sure to continue?"};
+    return std::string((recording ? RECORDING : CHANGED)(lang)) + "\r\n" + std::string(LOSS(lang));
+}
+
+std::string_view ManualFileName(TLanguage lang) {
+    return TText{"K730 Instrukcja programu komputerowego.pdf", "K730 PC software guide.pdf"}(lang);
+}
+
+std::string_view CfgGuideFileName() {
+    return "K-730 Instrukcja programowania.pdf";
+}
+
 } // namespace k730

@@ -201,4 +201,14 @@ TZeroingProgress OnZeroingAnswer(TZeroingState& state, uint8_t answerCode, uint8
 // (1 and 2) are clear while the mode says zeroing runs and is confirmed.
 bool ZeroingEndedByStatus(uint8_t mode, uint8_t statusFlags);
 
+// ---- Closing and manuals -----------------------------------------------------
+
+// The question asked before closing while the measurement history records
+// (`recording`) or holds unsaved data.
+std::string ClosingQuestionText(TLanguage lang, bool recording);
+
+// The PDF manuals, looked up in the program's folder.
+std::string_view ManualFileName(TLanguage lang);
+std::string_view CfgGuideFileName();
+
 } // namespace k730

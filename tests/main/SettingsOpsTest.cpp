@@ -193,5 +193,14 @@ TEST(Zeroing, SystemZeroingStoresTheFactorOnceWhenAsked) {
     EXPECT_FALSE(OnZeroingAnswer(z, 0x89, 0).StoreFactor);
 }
 
+TEST(Closing, QuestionJoinsTheReasonAndTheWarning) {
+    EXPECT_EQ(ClosingQuestionText(langEnglish, true),
+              "WARNING\r\nHistory registration in progress.\r\nClosing application causes data lost.\r\n"
+              "Are you sure to continue?");
+    EXPECT_EQ(ClosingQuestionText(langPolish, false),
+              "UWAGA\r\nHistoria uległa zmianie.\r\nZakończenie programu "
+              "spowoduje utratę danych.\r\nCzy na pewno zamknąć program?");
+}
+
 } // namespace
 } // namespace k730
