@@ -166,8 +166,14 @@ bool IsNoPortEntry(std::string_view name) {
     return lower == "żaden" || lower == "none";
 }
 
+bool IsSearchEntry(std::string_view name) {
+    const std::string lower = LowerPolish(name);
+    return lower == "szukaj..." || lower == "search...";
+}
+
 std::string PortNameToSave(std::string_view selected, std::string_view remembered) {
-    const std::string_view name = selected.empty() ? remembered : selected;
+    // The search entry is no port; closing while it is chosen keeps the last one.
+    const std::string_view name = selected.empty() || IsSearchEntry(selected) ? remembered : selected;
     return IsNoPortEntry(name) ? std::string() : std::string(name);
 }
 

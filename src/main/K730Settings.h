@@ -58,8 +58,12 @@ bool SaveSettings(TSettingsStore& store, const TProgramSettings& settings);
 // True for the port chooser's no-port entry, "żaden" or "none" in any case.
 bool IsNoPortEntry(std::string_view name);
 
+// True for the port chooser's last entry, "szukaj..." or "search...".
+bool IsSearchEntry(std::string_view name);
+
 // The "PortName" to store: the port chosen in the port list, or when nothing
-// is chosen the remembered one; the no-port entry is stored as empty.
+// (or the search entry) is chosen the remembered one; the no-port entry is
+// stored as empty.
 std::string PortNameToSave(std::string_view selected, std::string_view remembered);
 
 // Windows-style locale identifiers, as stored in "Language".

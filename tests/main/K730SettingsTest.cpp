@@ -143,6 +143,8 @@ TEST(ProgramSettings, NoPortEntryIsStoredEmpty) {
     EXPECT_EQ(PortNameToSave("", "/dev/ttyS0"), "/dev/ttyS0");
     EXPECT_EQ(PortNameToSave("", "NONE"), "");
     EXPECT_EQ(PortNameToSave("nonexistent", ""), "nonexistent");
+    EXPECT_EQ(PortNameToSave("Szukaj...", "/dev/ttyS0"), "/dev/ttyS0");
+    EXPECT_EQ(PortNameToSave("search...", "żaden"), "");
 }
 
 TEST(LanguageChoice, SystemLocaleThenStoredOverride) {
