@@ -114,7 +114,7 @@ TEST_F(PanelSettings, RefreshPanelEditsTheTimeOnlyWithoutAutomaticRefresh) {
     EXPECT_TRUE(edit->isEnabled());
     edit->setText("159");
     Child<QPushButton>("BtnSettingsOK")->click();
-    EXPECT_EQ(applied.back().Error, TSettingsMessage::smsgRefreshTooShort);
+    EXPECT_FALSE(applied.back().RepeatAuto);
 }
 
 TEST_F(PanelSettings, RangePanelChecksTheDefaultAndReportsTheChoice) {
