@@ -12,7 +12,7 @@ namespace k730::tool {
 namespace {
 
 // The 16-bit length field counts the whole frame, access code included.
-constexpr size_t kMaxRequestData = 0xFFFF - 10;
+constexpr size_t kMaxRequestData = MERBUS_MAX_FRAME - 10;
 
 struct TBuildArgs {
     std::string command;

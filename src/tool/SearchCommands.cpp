@@ -22,17 +22,15 @@ struct TSearchOptions {
 };
 
 // The reason shown for a port without a meter: its list line after the separator.
-std::string PortText(const TMeterSearch& search, size_t i)
-{
+std::string PortText(const TMeterSearch& search, size_t i) {
     const TSearchPort& p = search.Ports()[i];
-    if (p.found)
-        return p.foundText;
+    if (p.found) return p.foundText;
     const std::string head = p.name + SEARCH_LINE_SEPARATOR;
-    return p.line.rfind(head, 0) == 0 ? p.line.substr(head.size()) : std::string(SEARCH_PORT_WITHOUT_METER.en);
+    return p.line.rfind(head, 0) == 0 ? p.line.substr(head.size())
+                                      : std::string(SEARCH_PORT_WITHOUT_METER.en);
 }
 
-nlohmann::json PortJson(const TMeterSearch& search, size_t i)
-{
+nlohmann::json PortJson(const TMeterSearch& search, size_t i) {
     const TSearchPort& p = search.Ports()[i];
     return {{"port", p.name},
             {"found", p.found},
@@ -43,8 +41,7 @@ nlohmann::json PortJson(const TMeterSearch& search, size_t i)
             {"stop_bits", std::string(STOP_BIT_TEXTS[p.settings.stopBits])}};
 }
 
-int RunSearch(const TSearchOptions& options)
-{
+int RunSearch(const TSearchOptions& options) {
     const int lang = options.lang == "pl" ? langPolish : langEnglish;
     TSearchCriteria criteria;
     PrepareCriteria(criteria, TLineSettings{});
@@ -73,22 +70,23 @@ int RunSearch(const TSearchOptions& options)
         else
             std::cout << search.Ports()[i].name << SEARCH_LINE_SEPARATOR << PortText(search, i) << "\n";
     }
-    if (options.json)
-        std::cout << all.dump(2) << "\n";
+    if (options.json) std::cout << all.dump(2) << "\n";
     return any ? exitOk : exitNegative;
 }
 
 } // namespace
 
-void AddSearchCommands(CLI::App& app, int& status)
-{
+void AddSearchCommands(CLI::App& app, int& status) {
     auto options = std::make_shared<TSearchOptions>();
     CLI::App* cmd = app.add_subcommand(
-        "search", "search every serial port for meters (9600 8N1, two attempts a port); exit 0 when one was found");
+        "search",
+        "search every serial port for meters (9600 8N1, two attempts a port); exit 0 when one was found");
     cmd->add_flag("--json", options->json,
                   "print a JSON array of {port, found, text, baud, parity, data_bits, stop_bits}");
-    cmd->add_option("--lang", options->lang, "language of the texts: en or pl")->check(CLI::IsMember({"en", "pl"}));
-    cmd->add_option("--timeout", options->timeoutSeconds, "stop after this many seconds and report what was found");
+    cmd->add_option("--lang", options->lang, "language of the texts: en or pl")
+        ->check(CLI::IsMember({"en", "pl"}));
+    cmd->add_option("--timeout", options->timeoutSeconds,
+                    "stop after this many seconds and report what was found");
     cmd->callback([options, &status] { status = RunSearch(*options); });
 }
 

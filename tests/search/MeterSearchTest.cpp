@@ -7,12 +7,15 @@
 #include "search/MeterSearch.h"
 #include "search/SearchTexts.h"
 #include "support/SimProcess.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,8 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TSearchValues DefaultValues()
-{
+TSearchValues DefaultValues() {
     TSearchCriteria criteria;
     PrepareCriteria(criteria, TLineSettings{});
     return SearchValues(criteria);
@@ -36,8 +38,8 @@ TSearchValues DefaultValues()
 // holds; `answer` decides what goes back for each block received.
 class TFakeDevice {
 public:
-    TFakeDevice(const std::string& name, std::function<TBytes(const TBytes&)> answer) : answer_(std::move(answer))
-    {
+    TFakeDevice(const std::string& name, std::function<TBytes(const TBytes&)> answer)
+        : answer_(std::move(answer)) {
         char path[256];
         EXPECT_EQ(openpty(&master_, &slave_, path, nullptr, nullptr), 0);
         std::string error;
@@ -45,8 +47,7 @@ public:
         fcntl(master_, F_SETFL, O_NONBLOCK);
         thread_ = std::thread([this] { Serve(); });
     }
-    ~TFakeDevice()
-    {
+    ~TFakeDevice() {
         stop_ = true;
         thread_.join();
         ::close(master_);
@@ -55,8 +56,7 @@ public:
     int blocks() const { return blocks_; }
 
 private:
-    void Serve()
-    {
+    void Serve() {
         while (!stop_) {
             uint8_t buf[256];
             const ssize_t n = ::read(master_, buf, sizeof buf);
@@ -66,8 +66,7 @@ private:
             }
             ++blocks_;
             const TBytes reply = answer_(TBytes(buf, buf + n));
-            if (!reply.empty() && ::write(master_, reply.data(), reply.size()) < 0)
-                return;
+            if (!reply.empty() && ::write(master_, reply.data(), reply.size()) < 0) return;
         }
     }
     std::function<TBytes(const TBytes&)> answer_;
@@ -77,8 +76,7 @@ private:
     std::thread thread_;
 };
 
-TMeterSearch::TEvents Finishing(bool& finished)
-{
+TMeterSearch::TEvents Finishing(bool& finished) {
     TMeterSearch::TEvents events;
     events.onFinished = [&finished](TSearchResult) { finished = true; };
     return events;
@@ -86,42 +84,37 @@ TMeterSearch::TEvents Finishing(bool& finished)
 
 class MeterSearchTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("k730-search-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("k730-search-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "ports");
         setenv("K730_PORTS_DIR", (dir_ / "ports").c_str(), 1);
+        setenv("K730_SYSTEM_PORTS", "0", 1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         sims_.clear();
         fs::remove_all(dir_);
         unsetenv("K730_PORTS_DIR");
+        unsetenv("K730_SYSTEM_PORTS");
     }
 
-    test::TSimProcess& Sim(const std::vector<std::string>& args, int count = 1)
-    {
+    test::TSimProcess& Sim(const std::vector<std::string>& args, int count = 1) {
         sims_.push_back(std::make_unique<test::TSimProcess>(dir_ / "ports"));
         EXPECT_TRUE(sims_.back()->Start(args, count)) << sims_.back()->Output();
         return *sims_.back();
     }
 
     // Runs a search to its end; `whileSearching` is called once per found meter.
-    TSearchResult Run(TMeterSearch& search, bool& finished, std::chrono::seconds limit = 20s)
-    {
+    TSearchResult Run(TMeterSearch& search, bool& finished, std::chrono::seconds limit = 20s) {
         search.Start();
         EXPECT_TRUE(loop_.RunUntil([&] { return finished; }, limit));
         return search.Result();
     }
 
-    const TSearchPort* Port(const TMeterSearch& search, const std::string& name)
-    {
+    const TSearchPort* Port(const TMeterSearch& search, const std::string& name) {
         for (const auto& p : search.Ports())
-            if (p.name == name)
-                return &p;
+            if (p.name == name) return &p;
         return nullptr;
     }
 
@@ -130,8 +123,7 @@ protected:
     std::vector<std::unique_ptr<test::TSimProcess>> sims_;
 };
 
-TEST_F(MeterSearchTest, MetersAreListedInNaturalPortOrderWithTheirIdentity)
-{
+TEST_F(MeterSearchTest, MetersAreListedInNaturalPortOrderWithTheirIdentity) {
     Sim({"--name", "SIM10", "--serial", "77", "--year", "2019", "--address", "20"});
     Sim({"--name", "SIM1", "--serial", "123", "--year", "2015", "--descriptor", "K-730/PAR/500M/L00/0/A1"});
     Sim({"--name", "SIM2", "--baud", "19200"}); // a meter on another line setting
@@ -153,8 +145,7 @@ TEST_F(MeterSearchTest, MetersAreListedInNaturalPortOrderWithTheirIdentity)
     EXPECT_EQ(mismatched->attempts, 2) << "the default criteria give each port two attempts";
 }
 
-TEST_F(MeterSearchTest, EchoBusyAndForeignAnswersEndTheirPortsAsThePortsSay)
-{
+TEST_F(MeterSearchTest, EchoBusyAndForeignAnswersEndTheirPortsAsThePortsSay) {
     test::TSimProcess& echo = Sim({"--name", "LOOP1"});
     EXPECT_EQ(echo.Control("fault echo on").rfind("ok", 0), 0u);
 
@@ -193,8 +184,7 @@ TEST_F(MeterSearchTest, EchoBusyAndForeignAnswersEndTheirPortsAsThePortsSay)
     ::close(master);
 }
 
-TEST_F(MeterSearchTest, StopOffersWhatWasFoundSoFar)
-{
+TEST_F(MeterSearchTest, StopOffersWhatWasFoundSoFar) {
     Sim({"--name", "SIM1"});
     // A silent port keeps the search going until Stop.
     TFakeDevice silent("QUIET1", [](const TBytes&) { return TBytes{}; });
@@ -210,8 +200,54 @@ TEST_F(MeterSearchTest, StopOffersWhatWasFoundSoFar)
     EXPECT_EQ(search.Ports()[search.FoundPorts()[0]].name, "SIM1");
 }
 
-TEST(SearchCriteria, BaudVariesSlowestAndStopBitsFastest)
-{
+TEST_F(MeterSearchTest, NoSerialPortAtAllEndsAtOnce) {
+    bool finished = false;
+    TMeterSearch search(loop_, langEnglish, DefaultValues(), Finishing(finished));
+    EXPECT_EQ(search.Start(), srNoPort);
+    EXPECT_TRUE(search.Finished());
+
+    const std::string tool = test::BuildDir() + "/src/tool/k730-tool search 2>&1";
+    FILE* out = popen(tool.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, out), nullptr);
+    EXPECT_STREQ(line, "Serial port not found.\n");
+    EXPECT_EQ(WEXITSTATUS(pclose(out)), 1);
+}
+
+std::string RunTool(const std::string& args, int& status) {
+    FILE* out = popen((test::BuildDir() + "/src/tool/k730-tool " + args + " 2>&1").c_str(), "r");
+    std::string text;
+    char chunk[512];
+    for (size_t n; out && (n = fread(chunk, 1, sizeof chunk, out)) > 0;)
+        text.append(chunk, n);
+    status = out ? WEXITSTATUS(pclose(out)) : -1;
+    return text;
+}
+
+TEST_F(MeterSearchTest, ToolPrintsEveryPortAsTextOrJson) {
+    Sim({"--name", "SIM3", "--serial", "5", "--year", "2020"});
+    TFakeDevice silent("QUIET1", [](const TBytes&) { return TBytes{}; });
+    int status = -1;
+    const std::string text = RunTool("search", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(text.find("QUIET1:  meter not found\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 5/2020\n"), std::string::npos) << text;
+    EXPECT_LT(text.find("QUIET1"), text.find("SIM3")) << "natural port order";
+
+    const auto all = nlohmann::json::parse(RunTool("search --json", status));
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1]["port"], "SIM3");
+    EXPECT_EQ(all[1]["found"], true);
+    EXPECT_EQ(all[1]["baud"], 9600);
+    EXPECT_EQ(all[1]["parity"], "N");
+    EXPECT_EQ(all[1]["data_bits"], 8);
+    EXPECT_EQ(all[1]["stop_bits"], "1");
+    EXPECT_EQ(all[0]["found"], false);
+    EXPECT_EQ(all[0]["text"], "meter not found");
+}
+
+TEST(SearchCriteria, BaudVariesSlowestAndStopBitsFastest) {
     TSearchCriteria c;
     PrepareCriteria(c, TLineSettings{br019200, dbSeven, pbEven, sbTwo});
     c.baudSelected.Add(br009600);
@@ -223,15 +259,14 @@ TEST(SearchCriteria, BaudVariesSlowestAndStopBitsFastest)
     c.stopAllowed = c.stopSelected = TSettingSet{(1u << sbOne) | (1u << sbTwo)};
     const TSearchValues v = SearchValues(c);
     ASSERT_EQ(v.bauds, (std::vector<TBaudRate>{br019200, br009600})); // fastest first
-    ASSERT_EQ(v.Combinations(), 2u * 2u * 1u * 2u);                    // data bits: only 8 allowed
+    ASSERT_EQ(v.Combinations(), 2u * 2u * 1u * 2u);                   // data bits: only 8 allowed
     EXPECT_EQ(Combination(v, 0), (TLineSettings{br019200, dbEight, pbNone, sbOne}));
     EXPECT_EQ(Combination(v, 1), (TLineSettings{br019200, dbEight, pbNone, sbTwo}));
     EXPECT_EQ(Combination(v, 2), (TLineSettings{br019200, dbEight, pbEven, sbOne}));
     EXPECT_EQ(Combination(v, 4), (TLineSettings{br009600, dbEight, pbNone, sbOne}));
 }
 
-TEST(SearchTexts, StatusTextsLowerCaseInBothLanguages)
-{
+TEST(SearchTexts, StatusTextsLowerCaseInBothLanguages) {
     EXPECT_EQ(LowerStatusText("Zajęty"), "zajęty");
     EXPECT_EQ(LowerStatusText("Nie znaleziono portu"), "nie znaleziono portu");
     EXPECT_EQ(LowerStatusText("Port not found"), "port not found");

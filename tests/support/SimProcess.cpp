@@ -2,13 +2,17 @@
 
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 #include <chrono>
 #include <cstring>
@@ -17,27 +21,44 @@ namespace k730::test {
 
 using namespace std::chrono_literals;
 
-bool TSimProcess::Start(const std::vector<std::string>& args, int readyCount)
-{
+bool TSimProcess::Start(const std::vector<std::string>& args, int readyCount) {
     Stop();
     std::filesystem::create_directories(portsDir_);
     socket_ = portsDir_.parent_path() / (portsDir_.filename().string() + ".control");
     std::vector<std::string> all{BuildDir() + "/src/sim/k730-sim"};
     all.insert(all.end(), args.begin(), args.end());
     all.insert(all.end(), {"--control", socket_.string()});
+    // Everything the child needs is prepared before fork: between fork and
+    // exec only async-signal-safe calls are allowed (other threads may hold
+    // the allocator's lock).
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env{"K730_PORTS_DIR=" + portsDir_.string()};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "K730_PORTS_DIR=", 15) != 0) env.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
     int out[2];
-    if (pipe(out) != 0)
-        return false;
+    if (pipe(out) != 0) return false;
     pid_ = fork();
     if (pid_ == 0) {
-        setenv("K730_PORTS_DIR", portsDir_.c_str(), 1);
+        prctl(PR_SET_PDEATHSIG, SIGTERM); // a crashed test leaves no simulator behind
         dup2(out[1], STDOUT_FILENO);
+        dup2(out[1], STDERR_FILENO);
         ::close(out[0]);
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
+        char failed[] = "k730-sim: exec failed, errno 000\n";
+        const int err = errno;
+        failed[sizeof failed - 5] = static_cast<char>('0' + err / 100 % 10);
+        failed[sizeof failed - 4] = static_cast<char>('0' + err / 10 % 10);
+        failed[sizeof failed - 3] = static_cast<char>('0' + err % 10);
+        [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, failed, sizeof failed - 1);
+        n = ::write(STDERR_FILENO, argv[0], std::strlen(argv[0]));
+        n = ::write(STDERR_FILENO, "\n", 1);
         _exit(127);
     }
     ::close(out[1]);
@@ -47,8 +68,7 @@ bool TSimProcess::Start(const std::vector<std::string>& args, int readyCount)
     return pid_ > 0 && ReadUntil(" ready on", readyCount);
 }
 
-bool TSimProcess::ReadUntil(const std::string& text, int count)
-{
+bool TSimProcess::ReadUntil(const std::string& text, int count) {
     return WaitFor(
         [&] {
             char chunk[512];
@@ -62,11 +82,9 @@ bool TSimProcess::ReadUntil(const std::string& text, int count)
         10s);
 }
 
-std::string TSimProcess::Control(const std::string& command)
-{
+std::string TSimProcess::Control(const std::string& command) {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0)
-        return {};
+    if (fd < 0) return {};
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::strncpy(addr.sun_path, socket_.c_str(), sizeof addr.sun_path - 1);
@@ -84,8 +102,7 @@ std::string TSimProcess::Control(const std::string& command)
     return reply;
 }
 
-void TSimProcess::Stop()
-{
+void TSimProcess::Stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;
