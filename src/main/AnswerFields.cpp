@@ -80,10 +80,10 @@ std::optional<TServiceReadings> ReadServiceReadings(const TBytes& f) {
 }
 
 std::optional<TIdentityAnswer> ReadIdentityAnswer(const TBytes& f) {
-    // 8 header bytes, the trailer and the end byte.
-    if (f.size() < 8 + IDENTITY_TRAILER_SIZE + 1) return std::nullopt;
+    // 8 header bytes, then the trailer, which ends with the end byte.
+    if (f.size() < 8 + IDENTITY_TRAILER_SIZE) return std::nullopt;
     TIdentityAnswer id;
-    const size_t trailer = f.size() - 1 - IDENTITY_TRAILER_SIZE;
+    const size_t trailer = f.size() - IDENTITY_TRAILER_SIZE;
     size_t start = 8;
     while (start < trailer) {
         size_t end = start;

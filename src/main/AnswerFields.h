@@ -62,7 +62,7 @@ struct TServiceReadings {
 
 std::optional<TServiceReadings> ReadServiceReadings(const TBytes& frame);
 
-// Identity answer (0x81): texts, then an 18-byte trailer before the end byte.
+// Identity answer (0x81): texts, then an 18-byte trailer ending with the end byte.
 struct TIdentityAnswer {
     std::vector<std::string> texts; // UTF-8; the model descriptor first
     uint8_t kindByte = 0;           // bits 0..6 kind, bit 7 luminance mode

@@ -1,0 +1,438 @@
+// The connection controller: start sequence, port chooser, ticks, receive
+// processing and meter-change detection. The answers themselves are handled
+// in MeterDispatch.cpp.
+#include "main/MeterController.h"
+
+#include "main/ControllerTexts.h"
+#include "main/ReceiveFrames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace k730 {
+
+namespace {
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Tick 0 means "not set" wherever a tick is stored.
+uint32_t NonZero(uint32_t tick) {
+    return tick == 0 ? 1 : tick;
+}
+
+} // namespace
+
+uint32_t ComputeAnswerTimeLimit(const TPortTimes& times) {
+    // Computed before a port is open, so the component assumes 9600 bit/s 8N1:
+    // 10 bits per character, 960 bytes/s.
+    constexpr uint64_t bytesPerSecond = 960;
+    const uint64_t bytes = uint64_t{times.sizeBufTXD} + times.sizeBufRXD;
+    const uint64_t transferMs = (bytes * 1000 + bytesPerSecond / 2) / bytesPerSecond;
+    return static_cast<uint32_t>(transferMs) + times.maxRespTime + times.timeOut;
+}
+
+TMeterController::TMeterController(IMeterPort& port, TControllerHooks& hooks, TControllerConfig config)
+    : port_(port), hooks_(hooks), config_(std::move(config)),
+      scheduler_([this](const TBytes& frame) { SendRequest(frame, now_); }),
+      autoPolling_(config_.autoPolling), savedPortName_(config_.savedPortName) {}
+
+void TMeterController::Start(uint32_t now) {
+    now_ = now;
+    merBusAddress_ = MERBUS_BROADCAST;
+    modBusAddress_ = 255;
+    meterMode_ = previousMeterMode_ = 0;
+    scheduler_.ResetSession();
+    busyCount_ = 0;
+    answerTimeLimit_ = ComputeAnswerTimeLimit(port_.Times());
+    lastStatusRequestTick_ = now;
+    running_ = autoPolling_;
+    RefreshPortChooser(now);
+    port_.RepeatStatus();
+    const int last = static_cast<int>(portItems_.size()) - (hasSearchItem_ ? 1 : 0);
+    int found = -1;
+    for (int i = 1; i < last && !savedPortName_.empty(); ++i)
+        if (SameNameNoCase(portItems_[i], savedPortName_)) found = i;
+    if (found >= 1) {
+        chooserIndex_ = found;
+        hooks_.ShowPortChooser(portItems_, found);
+        ChoosePort(found, now);
+    } else {
+        savedPortName_.clear();
+    }
+    Publish();
+}
+
+void TMeterController::Close(uint32_t now) {
+    now_ = now;
+    if (meterMode_ != 0) {
+        scheduler_.QueueMode(0, true, true, merBusAddress_, now);
+        hooks_.Pause(250);
+    }
+    Publish();
+}
+
+void TMeterController::RefreshPortChooser(uint32_t now) {
+    const std::string selected = chooserIndex_ >= 0 && chooserIndex_ < static_cast<int>(portItems_.size())
+                                     ? portItems_[chooserIndex_]
+                                     : std::string();
+    portItems_ = port_.PortList();
+    const size_t realCount = portItems_.size();
+    hasSearchItem_ = realCount > 2;
+    if (hasSearchItem_) portItems_.push_back(Text(txtSearchItem));
+    int keep = -1;
+    for (size_t i = 0; i < realCount; ++i)
+        if (!selected.empty() && portItems_[i] == selected) keep = static_cast<int>(i);
+    if (keep >= 0) {
+        chooserIndex_ = keep;
+        hooks_.ShowPortChooser(portItems_, keep);
+        return;
+    }
+    chooserIndex_ = 0;
+    hooks_.ShowPortChooser(portItems_, 0);
+    ChoosePort(0, now);
+}
+
+void TMeterController::OnPortListChange(uint32_t now) {
+    now_ = now;
+    RefreshPortChooser(now);
+    Publish();
+}
+
+void TMeterController::ChoosePort(int index, uint32_t now) {
+    now_ = now;
+    if (index < 0 || index >= static_cast<int>(portItems_.size())) return;
+    if (hasSearchItem_ && index == static_cast<int>(portItems_.size()) - 1) {
+        chooserIndex_ = 0;
+        hooks_.ShowPortChooser(portItems_, 0);
+        ChoosePort(0, now);
+        RunMeterSearch(now);
+        return;
+    }
+    chooserIndex_ = index;
+    const bool changed = index != portListIndex_;
+    const std::string name = portItems_[index];
+    if (changed) {
+        hooks_.LetEventsRun();
+        if (meterMode_ != 0) {
+            scheduler_.QueueMode(0, true, true, merBusAddress_, now);
+            hooks_.Pause(250);
+        }
+        EmptyReceiveBuffer();
+        port_.SelectPort(name);
+        portListIndex_ = index;
+        if (index > 0) savedPortName_ = name;
+    }
+    if (trafficOpen_) hooks_.TrafficPortName(name);
+    if (changed) {
+        requestPendingSince_ = 0;
+        if (serviceOpen_) hooks_.ServiceNotify(snPortChanged);
+        if (settingsMode_ < smPanelAverage) CloseSettingsPanel();
+        hooks_.ClearDisplay();
+        ForgetMeter();
+        if (index > 0) scheduler_.ScanNow(merBusAddress_, now);
+        hooks_.SetTitle("..." + name);
+        hooks_.ShowRangeList({});
+    }
+    Publish();
+}
+
+void TMeterController::RunMeterSearch(uint32_t now) {
+    const auto found = hooks_.RunMeterSearch();
+    if (!found) return;
+    const std::vector<std::string> ports = port_.PortList();
+    const int current = port_.PortIndex();
+    const std::string currentName =
+        current > 0 && current < static_cast<int>(ports.size()) ? ports[current] : std::string();
+    if (SameNameNoCase(found->port, currentName) && found->line == port_.LineSettings()) return;
+    EmptyReceiveBuffer();
+    if (PortSelected())
+        port_.ApplyLineSettings(found->port, found->line);
+    else
+        port_.ApplySearchSettings(found->port, found->line);
+    for (size_t i = 1; i < portItems_.size(); ++i)
+        if (SameNameNoCase(portItems_[i], found->port)) {
+            chooserIndex_ = static_cast<int>(i);
+            hooks_.ShowPortChooser(portItems_, chooserIndex_);
+            ChoosePort(chooserIndex_, now);
+            return;
+        }
+}
+
+void TMeterController::ForgetMeter() {
+    merBusAddress_ = MERBUS_BROADCAST;
+    modBusAddress_ = 255;
+    meterMode_ = previousMeterMode_ = 0;
+    ClearMeterInfo(info_);
+    hooks_.RefreshSettingsDialog(-1);
+    identityText_.clear();
+    scheduler_.ResetSession();
+}
+
+void TMeterController::EmptyReceiveBuffer() {
+    port_.HoldReceive();
+    receiveBuffer_.Clear();
+    port_.ReleaseReceive();
+}
+
+void TMeterController::CloseSettingsPanel() {
+    settingsMode_ = 0;
+    hooks_.CloseSettingsPanel();
+}
+
+void TMeterController::OnComStatus(int code, const std::string& text) {
+    hooks_.ShowComStatus(" " + text, code > 1);
+}
+
+void TMeterController::OnTxdEmpty(const TBytes& written) {
+    if (trafficOpen_) hooks_.TrafficWritten(written);
+}
+
+// --- polling ------------------------------------------------------------------
+
+void TMeterController::OnTick(uint32_t now) {
+    now_ = now;
+    const TRequestSlot& status = scheduler_.slots[slotStatus];
+    const bool active =
+        autoPolling_ || (settingsMode_ & smZeroRunning) != 0 || status.altDueTick != 0 || calibrationOpen_;
+    if (!active) return;
+    if (requestPendingSince_ != 0 && now - requestPendingSince_ >= answerTimeLimit_) {
+        scheduler_.ResetSlots(false, true);
+        if (settingsMode_ < smPanelAverage) CloseSettingsPanel();
+        if (serviceOpen_) hooks_.ServiceNotify(snAnswerOverdue);
+        requestPendingSince_ = NonZero(now);
+        if (autoPolling_) merBusAddress_ = MERBUS_BROADCAST;
+        SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
+        Publish();
+        return;
+    }
+    if (!scheduler_.queue.empty() || scheduler_.slots[slotIdentity].pending || busyCount_ > 0) return;
+    scheduler_.Scan(merBusAddress_, NonZero(now), now);
+    Publish();
+}
+
+void TMeterController::SetAutoPolling(bool on, uint32_t now) {
+    now_ = now;
+    autoPolling_ = on;
+    running_ = on;
+    if (on) {
+        if (scheduler_.slots[slotIdentity].pending) {
+            merBusAddress_ = MERBUS_BROADCAST;
+            SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
+        } else {
+            scheduler_.ScanNow(merBusAddress_, now);
+        }
+    }
+    Publish();
+}
+
+void TMeterController::QueueRange(uint8_t range, uint32_t now) {
+    QueueItem(TQueueItem{{CMD_RANGE, range}, false, {}}, false, true, now);
+}
+
+void TMeterController::SetRepeat(bool repeatAuto, uint32_t repeatTime, uint32_t now) {
+    config_.repeatAuto = repeatAuto;
+    config_.repeatTime = repeatTime;
+    scheduler_.slots[slotStatus].dueTick = NonZero(now);
+    Wake();
+}
+
+uint32_t TMeterController::PollPeriod() const {
+    if (historyOpen_) return 160;
+    return info_.ConvCount != 0 ? info_.ConvCount * 160u : 6 * 160u;
+}
+
+uint32_t TMeterController::StatusPeriod() const {
+    return config_.repeatAuto || historyOpen_ ? PollPeriod() : config_.repeatTime;
+}
+
+// --- sending ------------------------------------------------------------------
+
+void TMeterController::SendRequest(const TBytes& frame, uint32_t now) {
+    // Without a port nothing goes out, and no answer is awaited.
+    if (!PortSelected()) return;
+    if (frame.size() > 3 && frame[3] == CMD_STATUS) lastStatusRequestTick_ = now;
+    port_.Send(frame, true);
+    if (requestPendingSince_ == 0) requestPendingSince_ = NonZero(now);
+}
+
+void TMeterController::SendDirect(const TBytes& frame, uint32_t now) {
+    now_ = now;
+    BeginBusy();
+    SendRequest(frame, now);
+    EndBusy(true);
+    Publish();
+}
+
+void TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now) {
+    now_ = now;
+    atFront ? scheduler_.PushFront(std::move(item)) : scheduler_.Append(std::move(item));
+    if (sendNow) scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
+void TMeterController::BeginBusy() {
+    ++busyCount_;
+}
+
+void TMeterController::EndBusy(bool wake) {
+    if (busyCount_ > 0) --busyCount_;
+    if (busyCount_ == 0 && running_ && wake) Wake();
+}
+
+void TMeterController::Publish() {
+    trigger_.running = running_;
+    trigger_.statusDueTick = scheduler_.slots[slotStatus].dueTick;
+    trigger_.statusAltDueTick = scheduler_.slots[slotStatus].altDueTick;
+}
+
+void TMeterController::Wake() {
+    Publish();
+    hooks_.WakeTrigger();
+}
+
+// --- other windows ------------------------------------------------------------
+
+void TMeterController::SetServiceOpen(bool open) {
+    serviceOpen_ = open;
+    scheduler_.serviceOpen = open;
+}
+
+void TMeterController::ServiceClosed(uint32_t now) {
+    now_ = now;
+    SetServiceOpen(false);
+    scheduler_.ClearQueue();
+    if (meterMode_ != 0) scheduler_.QueueMode(0, true, false, merBusAddress_, now);
+    scheduler_.QueueMeasurement(false, true, merBusAddress_, now);
+    Publish();
+}
+
+void TMeterController::SetCalibrationOpen(bool open) {
+    calibrationOpen_ = open;
+}
+
+void TMeterController::CalibrationClosed(uint32_t now) {
+    now_ = now;
+    calibrationOpen_ = false;
+    running_ = autoPolling_ || (settingsMode_ & smZeroRunning) != 0;
+    scheduler_.ClearQueue();
+    scheduler_.QueueMode(0, true, false, merBusAddress_, now);
+    scheduler_.QueueMeasurement(false, true, merBusAddress_, now);
+    Publish();
+}
+
+void TMeterController::SetHistoryOpen(bool open) {
+    historyOpen_ = open;
+    scheduler_.historyOpen = open;
+}
+
+void TMeterController::SetTrafficOpen(bool open) {
+    trafficOpen_ = open;
+}
+
+// --- receiving ----------------------------------------------------------------
+
+void TMeterController::OnReceive(const TBytes& block, uint32_t now) {
+    now_ = now;
+    if (!PortSelected() || block.empty()) return;
+    if (trafficOpen_) hooks_.TrafficReceived(block);
+    BeginBusy();
+    bool taken = false;
+    bool first = true;
+    do {
+        port_.HoldReceive();
+        if (first) receiveBuffer_.Append(block);
+        first = false;
+        std::optional<TBytes> frame = receiveBuffer_.TakeNextFrame();
+        port_.ReleaseReceive();
+        if (!frame) break;
+        taken = true;
+        if (!PortSelected()) break;
+        ProcessFrame(*frame, now);
+        previousMeterMode_ = meterMode_;
+        if (calibrationOpen_) hooks_.CalSuperviseMode(meterMode_);
+    } while (!receiveBuffer_.Empty());
+    if (taken) scheduler_.ScanNow(merBusAddress_, now);
+    EndBusy(true);
+    std::vector<TDeferredMessage> messages = std::move(collected_);
+    collected_.clear();
+    Publish();
+    for (const TDeferredMessage& m : messages)
+        hooks_.PostMessage(m);
+}
+
+void TMeterController::Collect(std::string text, TMessageIcon icon) {
+    collected_.push_back({std::move(text), icon});
+}
+
+bool TMeterController::DetectMeterChange(const TBytes& frame) const {
+    if (frame.size() <= 6 || merBusAddress_ == MERBUS_BROADCAST) return false;
+    const uint16_t address = *FrameU16(frame, 5);
+    // An address-set answer comes from the new address and names the old one
+    // in bytes 8..9: that is the same meter under its new address.
+    if (frame[3] == CMD_SET_MERBUS_ADDRESS + MERBUS_ANSWER_BIT && frame.size() >= 11 &&
+        *FrameU16(frame, 8) == merBusAddress_)
+        return false;
+    return address != merBusAddress_;
+}
+
+void TMeterController::DropMeter() {
+    merBusAddress_ = MERBUS_BROADCAST;
+    identityText_.clear();
+    ClearMeterInfo(info_);
+    hooks_.RefreshSettingsDialog(-1);
+    if (serviceOpen_) hooks_.ServiceNotify(snMeterChanged);
+    hooks_.ClearDisplay();
+    scheduler_.ResetSession();
+    hooks_.ClearMinMaxAv();
+}
+
+uint8_t TMeterController::RemoveAnsweredHead(const TBytes& frame) {
+    if (scheduler_.queue.empty()) return 0;
+    const TQueueItem& head = scheduler_.queue.front();
+    const uint8_t type = head.Type();
+    const uint8_t code = frame[3];
+    int answered = -1;
+    if (code == MERBUS_REFUSAL) {
+        if (frame.size() >= 10) answered = frame[8];
+    } else if (code >= MERBUS_ANSWER_BIT) {
+        answered = code - MERBUS_ANSWER_BIT;
+    }
+    if (type == 0 || answered != type) return 0;
+    savedComment_.reset();
+    if (type == CMD_SAVE_CALIBRATION && head.hasComment) savedComment_ = head.comment;
+    scheduler_.RemoveHead();
+    return type;
+}
+
+bool TMeterController::ProcessFrame(const TBytes& frame, uint32_t now) {
+    if (frame.size() < 6 || frame[4] != MERBUS_FIXED) return false;
+    requestPendingSince_ = 0;
+    port_.ClearWaitingForAnswer();
+    port_.SetStatus(0);
+    if (trafficOpen_) hooks_.TrafficValidFrame(frame);
+    const bool changed = DetectMeterChange(frame);
+    if (changed) DropMeter();
+    if (frame.size() > 7) meterMode_ = frame[7];
+    const uint8_t removed = RemoveAnsweredHead(frame);
+    Dispatch(frame, changed, removed, now);
+    const uint8_t code = frame[3];
+    if (serviceOpen_) {
+        if (changed || code != CMD_STATUS + MERBUS_ANSWER_BIT)
+            hooks_.ServiceAddressAndMode(merBusAddress_, meterMode_);
+        if (code == CMD_MODBUS_ADDRESS + MERBUS_ANSWER_BIT) hooks_.ServiceModBusAddress(modBusAddress_);
+    }
+    if (changed && calibrationOpen_) {
+        calibrationOpen_ = false;
+        hooks_.CalClose();
+        Collect(Text(txtMeterChanged), miInformation);
+    }
+    return true;
+}
+
+} // namespace k730
