@@ -242,6 +242,36 @@ void TMeterController::SetRepeat(bool repeatAuto, uint32_t repeatTime, uint32_t 
     Wake();
 }
 
+void TMeterController::SendMerBusAddress(uint16_t address, uint32_t now) {
+    const TBytes data = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8)};
+    SendDirect(BuildRequest(CMD_SET_MERBUS_ADDRESS, merBusAddress_, data, false), now);
+}
+
+void TMeterController::SendModBusAddress(uint8_t address, uint32_t now) {
+    SendDirect(BuildRequest(CMD_MODBUS_ADDRESS, merBusAddress_, TBytes{address}, false), now);
+}
+
+void TMeterController::SendConversions(uint8_t count, uint32_t now) {
+    SendDirect(BuildRequest(CMD_CONVERSIONS, merBusAddress_, TBytes{count}, false), now);
+}
+
+void TMeterController::SendDefaultRange(uint8_t range, uint32_t now) {
+    SendDirect(BuildRequest(CMD_DEFAULT_RANGE, merBusAddress_, TBytes{range}, false), now);
+}
+
+void TMeterController::StartZeroing(TSlotIndex slot, bool save, uint32_t now) {
+    now_ = now;
+    settingsMode_ |= smZeroStarted | smZeroRunning;
+    TRequestSlot& s = scheduler_.slots[slot];
+    s.pending = true; // sent with the start byte because it is pending
+    if (slot == slotZeroSystem) s.save = save;
+    BeginBusy();
+    scheduler_.ScanNow(merBusAddress_, now);
+    EndBusy(true);
+    hooks_.Pause(250);
+    Publish();
+}
+
 uint32_t TMeterController::PollPeriod() const {
     if (historyOpen_) return 160;
     return info_.ConvCount != 0 ? info_.ConvCount * 160u : 6 * 160u;

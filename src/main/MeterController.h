@@ -73,6 +73,15 @@ public:
     void SetAutoPolling(bool on, uint32_t now);   // BtnAuto
     void QueueRange(uint8_t range, uint32_t now); // set-range request (guards passed)
     void SetRepeat(bool repeatAuto, uint32_t repeatTime, uint32_t now);
+    // Settings sent at once once the settings panel has validated them; the
+    // panel stays open until the meter's answer confirms.
+    void SendMerBusAddress(uint16_t address, uint32_t now);
+    void SendModBusAddress(uint8_t address, uint32_t now);
+    void SendConversions(uint8_t count, uint32_t now);
+    void SendDefaultRange(uint8_t range, uint32_t now);
+    // Detector (slotZeroDetector or slotSvcZero, which stores it) or
+    // measuring-system zeroing (slotZeroSystem, save = store the factor after).
+    void StartZeroing(TSlotIndex slot, bool save, uint32_t now);
 
     // Direct sends and requests made by other parts.
     void SendRequest(const TBytes& frame, uint32_t now);

@@ -271,6 +271,23 @@ TEST_F(ControllerTest, ZeroingIsAskedAgainUntilTheMeterReportsItDone) {
     EXPECT_EQ(LastSent(), Req(CMD_STORE_ZERO, 0x0003));
 }
 
+TEST_F(ControllerTest, SystemZeroingWithSaveRunsToTheStoreRequest) {
+    Identify(0x0003);
+    ctl.StartZeroing(slotZeroSystem, true, now);
+    EXPECT_EQ(LastSent(), Req(CMD_ZERO_SYSTEM, 0x0003, {1}));
+    EXPECT_EQ(ctl.SettingsMode(), smZeroStarted | smZeroRunning);
+    Receive(AnswerFrame(0x89, 0x0003, 0, {1}));
+    const uint32_t askAt = ctl.Scheduler().slots[slotZeroSystem].dueTick;
+    EXPECT_EQ(askAt, now + 500);
+    // Asked again without data when due, while the status waits its turn.
+    ctl.OnTick(askAt);
+    EXPECT_EQ(LastSent(), Req(CMD_ZERO_SYSTEM, 0x0003));
+    Receive(AnswerFrame(0x89, 0x0003, 0, {0}));
+    EXPECT_EQ(ctl.SettingsMode(), 0);
+    EXPECT_EQ(LastSent(), Req(CMD_STORE_ZERO, 0x0003));
+    EXPECT_EQ(ctl.Scheduler().slots[slotStatus].dueTick, now + 160);
+}
+
 TEST_F(ControllerTest, AutoPollingOffStopsTimerScans) {
     Identify(0x0003);
     ctl.SetAutoPolling(false, now);
