@@ -164,7 +164,13 @@ void TMeterController::RunMeterSearch(uint32_t now) {
         }
 }
 
+TConnectionState TMeterController::State() const {
+    if (!PortSelected()) return csNoPort;
+    return identified_ ? csIdentified : csIdentifying;
+}
+
 void TMeterController::ForgetMeter() {
+    identified_ = false;
     merBusAddress_ = MERBUS_BROADCAST;
     modBusAddress_ = 255;
     meterMode_ = previousMeterMode_ = 0;
@@ -206,6 +212,7 @@ void TMeterController::OnTick(uint32_t now) {
         if (settingsMode_ < smPanelAverage) CloseSettingsPanel();
         if (serviceOpen_) hooks_.ServiceNotify(snAnswerOverdue);
         requestPendingSince_ = NonZero(now);
+        identified_ = false;
         if (autoPolling_) merBusAddress_ = MERBUS_BROADCAST;
         SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
         Publish();
@@ -412,6 +419,7 @@ bool TMeterController::DetectMeterChange(const TBytes& frame) const {
 }
 
 void TMeterController::DropMeter() {
+    identified_ = false;
     merBusAddress_ = MERBUS_BROADCAST;
     identityText_.clear();
     ClearMeterInfo(info_);

@@ -33,6 +33,12 @@ enum TSettingsModeBit : uint8_t {
     smPanelRefresh = 0x80,
 };
 
+enum TConnectionState : uint8_t {
+    csNoPort,      // no port chosen, the port vanished or did not open
+    csIdentifying, // the identity request goes to the address in use or 0xFFFF
+    csIdentified,  // an identity answer is stored; polling runs as scheduled
+};
+
 struct TControllerConfig {
     TLanguage language = langPolish;
     char decimalSeparator = ',';
@@ -104,6 +110,8 @@ public:
     void CloseSettingsPanel();
 
     // State.
+    TConnectionState State() const;
+    bool Zeroing() const { return (settingsMode_ & smZeroRunning) != 0; }
     uint16_t MerBusAddress() const { return merBusAddress_; }
     uint8_t ModBusAddress() const { return modBusAddress_; }
     uint8_t MeterMode() const { return meterMode_; }
@@ -190,6 +198,7 @@ private:
     int chooserIndex_ = 0;
     bool hasSearchItem_ = false;
     std::string identityText_;
+    bool identified_ = false;
     uint8_t settingsMode_ = 0;
     std::vector<TDeferredMessage> collected_;
     std::optional<std::string> savedComment_; // travelled with the removed save request

@@ -99,6 +99,7 @@ void TMeterController::OnOtherAnswer(const TBytes& frame) {
     } else if (code >= Answer(CMD_SVC_KIND) && code <= Answer(CMD_SVC_RANGES)) {
         // Identity data was rewritten: read the identity again.
         scheduler_.slots[slotIdentity].pending = true;
+        identified_ = false;
     } else if (code == Answer(CMD_SVC_VALUE)) {
         scheduler_.slots[slotSvcValue] = {};
         if (const auto v = FrameF32(frame, 8); v && frame.size() >= 13 && serviceOpen_)
@@ -131,6 +132,7 @@ void TMeterController::OnIdentity(const TBytes& frame) {
     }
     const auto id = ReadIdentityAnswer(frame);
     if (!id) return; // too short for its trailer: the stored record stays
+    identified_ = true;
     TMeterInfo fresh = MeterInfoFromIdentity(*id, info_);
     identityText_ = JoinIdentityTexts(*id);
     const bool rangesDiffer = fresh.RangeCount != info_.RangeCount ||
@@ -194,7 +196,7 @@ void TMeterController::OnStatus(const TBytes& frame, uint32_t now) {
         hooks_.ShowStatus(info_, *reading);
         hooks_.FlashLamp(80);
         const bool zeroingShown = (settingsMode_ & (smZeroRunning | smZeroStarted)) == smZeroRunning;
-        if (zeroingShown && reading->flags != 0xFF && (reading->flags & 0x06) == 0) CloseSettingsPanel();
+        if (zeroingShown && (reading->flags & 0x06) == 0) CloseSettingsPanel();
     }
     ScheduleNextStatus(now);
     if (serviceOpen_) hooks_.ServiceStatus(frame);
