@@ -165,8 +165,8 @@ void TMeterController::RunMeterSearch(uint32_t now) {
 }
 
 TConnectionState TMeterController::State() const {
-    if (!PortSelected()) return csNoPort;
-    return identified_ ? csIdentified : csIdentifying;
+    if (!PortSelected()) return stNoPort;
+    return identified_ ? stIdentified : stIdentifying;
 }
 
 void TMeterController::ForgetMeter() {

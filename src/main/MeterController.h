@@ -34,9 +34,9 @@ enum TSettingsModeBit : uint8_t {
 };
 
 enum TConnectionState : uint8_t {
-    csNoPort,      // no port chosen, the port vanished or did not open
-    csIdentifying, // the identity request goes to the address in use or 0xFFFF
-    csIdentified,  // an identity answer is stored; polling runs as scheduled
+    stNoPort,      // no port chosen, the port vanished or did not open
+    stIdentifying, // the identity request goes to the address in use or 0xFFFF
+    stIdentified,  // an identity answer is stored; polling runs as scheduled
 };
 
 struct TControllerConfig {

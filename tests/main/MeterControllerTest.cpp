@@ -52,9 +52,9 @@ TEST_F(ControllerTest, ChoosingAPortIdentifiesWhicheverMeterListens) {
     ctl.Start(now);
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(hooks.portItems, (std::vector<std::string>{"none", "ttyS0", "ttyS1", "search..."}));
-    EXPECT_EQ(ctl.State(), csNoPort);
+    EXPECT_EQ(ctl.State(), stNoPort);
     ctl.ChoosePort(1, now);
-    EXPECT_EQ(ctl.State(), csIdentifying);
+    EXPECT_EQ(ctl.State(), stIdentifying);
     ASSERT_EQ(port.sent.size(), 1u);
     EXPECT_EQ(LastSent(), Hex("68 08 00 01 06 FF FF 16"));
     EXPECT_EQ(ctl.RequestPendingSince(), now);
@@ -66,7 +66,7 @@ TEST_F(ControllerTest, AnswerAddressIsUsedForTheSessionReadsAndPolling) {
     ctl.Start(now);
     ctl.ChoosePort(1, now);
     Receive(IdentityAnswer(0x0003));
-    EXPECT_EQ(ctl.State(), csIdentified);
+    EXPECT_EQ(ctl.State(), stIdentified);
     EXPECT_EQ(ctl.MerBusAddress(), 0x0003);
     EXPECT_EQ(ctl.Info().RangeCount, 3);
     EXPECT_EQ(ctl.Info().SerialNumber, 12345);
@@ -149,7 +149,7 @@ TEST_F(ControllerTest, SilentMeterEmptiesTheQueueAndIsIdentifiedAgain) {
     EXPECT_TRUE(ctl.Scheduler().queue.empty());
     EXPECT_EQ(ctl.MerBusAddress(), MERBUS_BROADCAST);
     EXPECT_EQ(ctl.RequestPendingSince(), sentAt + 2388);
-    EXPECT_EQ(ctl.State(), csIdentifying);
+    EXPECT_EQ(ctl.State(), stIdentifying);
     // While the identity is pending, ticks leave polling alone.
     ctl.OnTick(sentAt + 2500);
     EXPECT_EQ(port.sent.size(), before + 1);
