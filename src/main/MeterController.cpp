@@ -61,7 +61,7 @@ void TMeterController::Start(uint32_t now) {
     if (found >= 1) {
         chooserIndex_ = found;
         hooks_.ShowPortChooser(portItems_, found);
-        ChoosePort(found, now);
+        SelectItem(found, now);
     } else {
         savedPortName_.clear();
     }
@@ -81,21 +81,34 @@ void TMeterController::RefreshPortChooser(uint32_t now) {
     const std::string selected = chooserIndex_ >= 0 && chooserIndex_ < static_cast<int>(portItems_.size())
                                      ? portItems_[chooserIndex_]
                                      : std::string();
+    const bool realSelected = chooserIndex_ > 0;
     portItems_ = port_.PortList();
-    const size_t realCount = portItems_.size();
+    const int realCount = static_cast<int>(portItems_.size());
     hasSearchItem_ = realCount > 2;
     if (hasSearchItem_) portItems_.push_back(Text(txtSearchItem));
-    int keep = -1;
-    for (size_t i = 0; i < realCount; ++i)
-        if (!selected.empty() && portItems_[i] == selected) keep = static_cast<int>(i);
-    if (keep >= 0) {
-        chooserIndex_ = keep;
-        hooks_.ShowPortChooser(portItems_, keep);
+    auto find = [&](const std::string& name) {
+        for (int i = 0; i < realCount; ++i)
+            if (!name.empty() && portItems_[i] == name) return i;
+        return -1;
+    };
+    const int keep = find(selected);
+    if (keep < 0) {
+        // The chosen port went away (adapter pulled): fall back to no port,
+        // and take it up again when it comes back.
+        if (realSelected) vanishedPort_ = selected;
+        chooserIndex_ = 0;
+        hooks_.ShowPortChooser(portItems_, 0);
+        SelectItem(0, now);
         return;
     }
-    chooserIndex_ = 0;
-    hooks_.ShowPortChooser(portItems_, 0);
-    ChoosePort(0, now);
+    chooserIndex_ = keep;
+    const int back = keep == 0 ? find(vanishedPort_) : -1;
+    if (back > 0) {
+        vanishedPort_.clear();
+        chooserIndex_ = back;
+    }
+    hooks_.ShowPortChooser(portItems_, chooserIndex_);
+    if (back > 0) SelectItem(back, now);
 }
 
 void TMeterController::OnPortListChange(uint32_t now) {
@@ -105,12 +118,18 @@ void TMeterController::OnPortListChange(uint32_t now) {
 }
 
 void TMeterController::ChoosePort(int index, uint32_t now) {
+    // The user's choice replaces a port that vanished and was waited for.
+    vanishedPort_.clear();
+    SelectItem(index, now);
+}
+
+void TMeterController::SelectItem(int index, uint32_t now) {
     now_ = now;
     if (index < 0 || index >= static_cast<int>(portItems_.size())) return;
     if (hasSearchItem_ && index == static_cast<int>(portItems_.size()) - 1) {
         chooserIndex_ = 0;
         hooks_.ShowPortChooser(portItems_, 0);
-        ChoosePort(0, now);
+        SelectItem(0, now);
         RunMeterSearch(now);
         return;
     }
@@ -159,7 +178,7 @@ void TMeterController::RunMeterSearch(uint32_t now) {
         if (SameNameNoCase(portItems_[i], found->port)) {
             chooserIndex_ = static_cast<int>(i);
             hooks_.ShowPortChooser(portItems_, chooserIndex_);
-            ChoosePort(chooserIndex_, now);
+            SelectItem(chooserIndex_, now);
             return;
         }
 }

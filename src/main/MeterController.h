@@ -137,6 +137,7 @@ public:
 private:
     // Port chooser.
     void RefreshPortChooser(uint32_t now);
+    void SelectItem(int index, uint32_t now); // the selection handler
     void RunMeterSearch(uint32_t now);
     void ForgetMeter();
     bool PortSelected() const { return port_.PortIndex() > 0; }
@@ -197,6 +198,7 @@ private:
     std::vector<std::string> portItems_;
     int chooserIndex_ = 0;
     bool hasSearchItem_ = false;
+    std::string vanishedPort_; // chosen port that left the list, taken up again on return
     std::string identityText_;
     bool identified_ = false;
     uint8_t settingsMode_ = 0;

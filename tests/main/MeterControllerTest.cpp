@@ -258,6 +258,23 @@ TEST_F(ControllerTest, VanishedPortFallsBackToNoPort) {
     ctl.OnReceive(StatusAnswer(0x0003, 0), now);
     ctl.OnTick(now + 5000);
     EXPECT_EQ(port.sent.size(), before);
+    // Plugged back in: the port is taken up again and the meter identified.
+    port.ports = {"none", "ttyS0", "ttyS1"};
+    ctl.OnPortListChange(now + 6000);
+    EXPECT_EQ(ctl.PortListIndex(), 1);
+    EXPECT_EQ(port.index, 1);
+    EXPECT_EQ(LastSent(), Req(CMD_IDENTIFY, MERBUS_BROADCAST));
+}
+
+TEST_F(ControllerTest, PortChosenByTheUserIsNotOverriddenByAReturningOne) {
+    Identify(0x0003);
+    port.ports = {"none", "ttyS1"};
+    port.index = 0;
+    ctl.OnPortListChange(now);
+    ctl.ChoosePort(0, now); // the user settles for no port
+    port.ports = {"none", "ttyS0", "ttyS1"};
+    ctl.OnPortListChange(now);
+    EXPECT_EQ(ctl.PortListIndex(), 0);
 }
 
 TEST_F(ControllerTest, ZeroingIsAskedAgainUntilTheMeterReportsItDone) {
