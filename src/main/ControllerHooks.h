@@ -69,6 +69,9 @@ public:
     virtual void ClearMinMaxAv() {}
     // Status icons follow a changed conversion count.
     virtual void RefreshStatusIcons() {}
+    // The meter record was cleared: the display forgets the previous status
+    // bytes it detects icon changes with, a settings dialog refreshes all rows.
+    virtual void MeterInfoCleared() {}
     // A row of an open settings dialog changed (-1 = all rows).
     virtual void RefreshSettingsDialog(int /*row*/) {}
     // Queues a message to be shown after the present processing has ended.

@@ -194,7 +194,7 @@ void TMeterController::ForgetMeter() {
     modBusAddress_ = 255;
     meterMode_ = previousMeterMode_ = 0;
     ClearMeterInfo(info_);
-    hooks_.RefreshSettingsDialog(-1);
+    hooks_.MeterInfoCleared();
     identityText_.clear();
     scheduler_.ResetSession();
 }
@@ -442,7 +442,7 @@ void TMeterController::DropMeter() {
     merBusAddress_ = MERBUS_BROADCAST;
     identityText_.clear();
     ClearMeterInfo(info_);
-    hooks_.RefreshSettingsDialog(-1);
+    hooks_.MeterInfoCleared();
     if (serviceOpen_) hooks_.ServiceNotify(snMeterChanged);
     hooks_.ClearDisplay();
     scheduler_.ResetSession();
