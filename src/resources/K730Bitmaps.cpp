@@ -1,0 +1,252 @@
+#include "resources/K730Bitmaps.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <map>
+
+namespace k730 {
+
+namespace {
+
+// Ten 5×9 digit glyphs, 0..9; '#' is ink.
+constexpr std::array<std::array<const char*, 9>, 10> DigitGlyphs{{
+    {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."},
+    {"..#..", ".##..", "#.#..", "..#..", "..#..", "..#..", "..#..", "..#..", "#####"},
+    {".###.", "#...#", "....#", "....#", "...#.", "..#..", ".#...", "#....", "#####"},
+    {".###.", "#...#", "....#", "....#", "..##.", "....#", "....#", "#...#", ".###."},
+    {"...#.", "..##.", ".#.#.", "#..#.", "#..#.", "#####", "...#.", "...#.", "...#."},
+    {"#####", "#....", "#....", "####.", "....#", "....#", "....#", "#...#", ".###."},
+    {".###.", "#...#", "#....", "#....", "####.", "#...#", "#...#", "#...#", ".###."},
+    {"#####", "....#", "....#", "...#.", "...#.", "..#..", "..#..", ".#...", ".#..."},
+    {".###.", "#...#", "#...#", "#...#", ".###.", "#...#", "#...#", "#...#", ".###."},
+    {".###.", "#...#", "#...#", "#...#", ".####", "....#", "....#", "#...#", ".###."},
+}};
+
+// Small glyphs for the icon captions, 5 rows high.
+struct TSmallGlyph {
+    char ch;
+    std::array<const char*, 5> rows;
+};
+constexpr std::array<TSmallGlyph, 5> SmallGlyphs{{
+    {'4', {"#.#", "#.#", "###", "..#", "..#"}},
+    {'-', {"...", "...", "###", "...", "..."}},
+    {'2', {"###", "..#", "###", "#..", "###"}},
+    {'0', {"###", "#.#", "#.#", "#.#", "###"}},
+    {'m', {".....", "####.", "#.#.#", "#.#.#", "#.#.#"}},
+}};
+constexpr std::array<const char*, 5> SmallA{".#.", "#.#", "###", "#.#", "#.#"};
+
+// 5×7 capitals for the range-mode icon.
+constexpr std::array<const char*, 7> BigA{"..#..", ".#.#.", "#...#", "#...#", "#####", "#...#", "#...#"};
+constexpr std::array<const char*, 7> BigM{"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"};
+
+const QColor Navy(0x10, 0x28, 0x78);
+const QColor Ink(0x20, 0x20, 0x20);
+const QColor LoopGreen(0x1E, 0x8C, 0x32);
+const QColor OffGrey(0x9A, 0x9A, 0x9A);
+const QColor OffFill(0xEC, 0xEC, 0xEC);
+
+QImage Blank(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+template <std::size_t N> void PutGlyph(QImage& image, int x, int y, const std::array<const char*, N>& rows, QColor c) {
+    for (std::size_t row = 0; row < N; ++row)
+        for (int col = 0; rows[row][col] != '\0'; ++col)
+            if (rows[row][col] == '#') image.setPixelColor(x + col, y + static_cast<int>(row), c);
+}
+
+// Draws a caption in the small glyphs; returns the width used.
+int PutSmallText(QImage& image, int x, int y, std::string_view text, QColor c) {
+    const int start = x;
+    for (char ch : text) {
+        const std::array<const char*, 5>* rows = ch == 'A' ? &SmallA : nullptr;
+        for (const auto& glyph : SmallGlyphs)
+            if (glyph.ch == ch) rows = &glyph.rows;
+        if (rows == nullptr) continue;
+        PutGlyph(image, x, y, *rows, c);
+        x += static_cast<int>(std::strlen((*rows)[0])) + 1;
+    }
+    return x - start - 1;
+}
+
+int SmallTextWidth(std::string_view text) {
+    QImage scratch = Blank(64, 5);
+    return PutSmallText(scratch, 0, 0, text, Qt::black);
+}
+
+// A box with the corner pixels cut off, crisp at any size.
+void PutBox(QImage& image, QRect r, QColor border, QColor fill) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const bool edgeX = x == r.left() || x == r.right();
+            const bool edgeY = y == r.top() || y == r.bottom();
+            if (edgeX && edgeY) continue;
+            image.setPixelColor(x, y, edgeX || edgeY ? border : fill);
+        }
+}
+
+QImage Digits() {
+    QImage image = Blank(10 * DigitGlyphWidth, DigitGlyphHeight);
+    for (int d = 0; d < 10; ++d) PutGlyph(image, d * DigitGlyphWidth, 0, DigitGlyphs[d], Ink);
+    return image;
+}
+
+// Current loop: "4-20mA" in a box, lit green when the loop is switched on.
+QImage Loop(bool on) {
+    QImage image = Blank(29, 15);
+    PutBox(image, QRect(0, 1, 29, 13), on ? LoopGreen.darker(130) : OffGrey, on ? LoopGreen : OffFill);
+    const std::string_view text = "4-20mA";
+    PutSmallText(image, (29 - SmallTextWidth(text)) / 2, 5, text, on ? QColor(Qt::white) : OffGrey);
+    return image;
+}
+
+// Range mode: a solid "A" for automatic range change, an outlined "M" for manual.
+QImage RangeMode(bool automatic) {
+    QImage image = Blank(11, 15);
+    PutBox(image, QRect(0, 1, 11, 13), Navy, automatic ? Navy : QColor(Qt::white));
+    PutGlyph(image, 3, 4, automatic ? BigA : BigM, automatic ? QColor(Qt::white) : Navy);
+    return image;
+}
+
+// Conversions per result: a little histogram of samples. The short one leaves
+// room for a two- or three-digit count at the icon's right edge.
+QImage Samples(bool shortForm) {
+    const std::array<int, 4> heights{5, 9, 7, 4};
+    const int bars = shortForm ? 3 : 4;
+    const int barWidth = shortForm ? 1 : 2;
+    QImage image = Blank(bars * (barWidth + 1) - 1, 15);
+    for (int b = 0; b < bars; ++b)
+        for (int w = 0; w < barWidth; ++w)
+            for (int h = 0; h < heights[b]; ++h) image.setPixelColor(b * (barWidth + 1) + w, 12 - h, Navy);
+    for (int x = 0; x < image.width(); ++x) image.setPixelColor(x, 13, Ink);
+    return image;
+}
+
+// Moving average: a jagged signal with its mean drawn straight through it.
+QImage MovingAverage() {
+    QImage image = Blank(19, 15);
+    const std::array<int, 19> signal{9, 6, 4, 7, 10, 8, 5, 3, 6, 9, 11, 8, 6, 4, 5, 8, 10, 7, 5};
+    for (int x = 0; x < 19; ++x) {
+        const int from = x == 0 ? signal[0] : signal[x - 1];
+        const int lo = std::min(from, signal[x]), hi = std::max(from, signal[x]);
+        for (int y = lo; y <= hi; ++y) image.setPixelColor(x, y, OffGrey);
+    }
+    for (int x = 0; x < 19; ++x) image.setPixelColor(x, 7, QColor(0xC8, 0x1E, 0x1E));
+    return image;
+}
+
+// Refresh period: a clock face.
+QImage Refresh() {
+    QImage image = Blank(15, 15);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Navy, 1.6));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(1.3, 1.3, 12.4, 12.4));
+    p.setPen(QPen(Navy, 1.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7.5, 7.5), QPointF(7.5, 3.8));
+    p.drawLine(QPointF(7.5, 7.5), QPointF(10.6, 9.0));
+    return image;
+}
+
+// The lamp: one 15×15 column per colour of TLEDColor (blue, green, yellow,
+// red, white); row 0 unlit, row 1 lit.
+QImage LedSprites() {
+    const std::array<QColor, 5> colours{QColor(0x2A, 0x6C, 0xF0), QColor(0x22, 0xD0, 0x3A), QColor(0xF8, 0xD8, 0x1C),
+                                        QColor(0xF0, 0x2A, 0x22), QColor(0xF4, 0xF4, 0xF4)};
+    QImage image = Blank(5 * LedSpriteSize, 2 * LedSpriteSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int c = 0; c < 5; ++c)
+        for (int lit = 0; lit < 2; ++lit) {
+            const QRectF cell(c * LedSpriteSize, lit * LedSpriteSize, LedSpriteSize, LedSpriteSize);
+            const QRectF body = cell.adjusted(1.5, 1.5, -1.5, -1.5);
+            const QColor base = lit ? colours[c] : colours[c].darker(c == 4 ? 125 : 210);
+            QRadialGradient glow(body.center() - QPointF(2.0, 2.0), body.width() * 0.75);
+            glow.setColorAt(0.0, lit ? base.lighter(170) : base.lighter(125));
+            glow.setColorAt(1.0, base.darker(lit ? 115 : 130));
+            p.setPen(QPen(QColor(0x50, 0x50, 0x50), 1.0));
+            p.setBrush(glow);
+            p.drawEllipse(body);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, lit ? 200 : 90));
+            p.drawEllipse(QRectF(body.left() + 2.6, body.top() + 2.2, 3.6, 2.6));
+        }
+    return image;
+}
+
+// The maker's logo for the right end of the menu bar: a light-source mark
+// and the maker's name.
+QImage Logo() {
+    QFont font("Arial");
+    font.setPixelSize(14);
+    font.setBold(true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
+    const QString name = "MERIDOX";
+    const int textWidth = QFontMetrics(font).horizontalAdvance(name);
+    QImage image = Blank(20 + textWidth + 2, 18);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF sun(8.5, 9.0);
+    p.setPen(QPen(QColor(0xE8, 0x9A, 0x10), 1.5, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 8; ++i) {
+        QLineF ray(sun, sun + QPointF(7.6, 0));
+        ray.setAngle(i * 45.0);
+        p.drawLine(QLineF(ray.pointAt(0.62), ray.p2()));
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xF2, 0xB4, 0x1E));
+    p.drawEllipse(sun, 3.6, 3.6);
+    p.setFont(font);
+    p.setPen(Navy);
+    p.drawText(QRectF(20, 0, textWidth + 2, 18), Qt::AlignLeft | Qt::AlignVCenter, name);
+    return image;
+}
+
+const std::map<std::string_view, std::function<QImage()>>& Painters() {
+    static const std::map<std::string_view, std::function<QImage()>> painters{
+        {"BMPDIGITS5X9", Digits},
+        {"BMPLOOPON", [] { return Loop(true); }},
+        {"BMPLOOPOFF", [] { return Loop(false); }},
+        {"BMPRANGEAUTO", [] { return RangeMode(true); }},
+        {"BMPRANGEMANUAL", [] { return RangeMode(false); }},
+        {"BMPAVERSAMPLE", [] { return Samples(false); }},
+        {"BMPAVERSAMPLESHORT", [] { return Samples(true); }},
+        {"BMPAVERMEAS", MovingAverage},
+        {"BMPREPETITION", Refresh},
+        {"LEDSPRITES", LedSprites},
+        {"LOGOMERIDOX", Logo},
+    };
+    return painters;
+}
+
+} // namespace
+
+QImage K730Bitmap(std::string_view name) {
+    const auto& painters = Painters();
+    const auto it = painters.find(name);
+    return it == painters.end() ? QImage() : it->second();
+}
+
+QImage TransparentFromTopLeft(const QImage& image) {
+    if (image.isNull() || image.hasAlphaChannel()) return image;
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = result.pixel(0, 0);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+    }
+    return result;
+}
+
+} // namespace k730

@@ -1,0 +1,28 @@
+// The program's own bitmaps, looked up by their resource names: the status
+// icons, the 5×9 digit strip, the lamp sprite sheet and the maker's logo.
+// They are painted when asked for (pixel art where the size is
+// small enough for every pixel to count, antialiased shapes elsewhere), so
+// the build needs no image files.
+#pragma once
+
+#include <QImage>
+
+#include <string_view>
+
+namespace k730 {
+
+// The bitmap of that resource name ("BMPLOOPON", "BMPDIGITS5X9", "LEDSPRITES",
+// "LOGOMERIDOX", ...); a null image for a name we do not have.
+QImage K730Bitmap(std::string_view name);
+
+// Bitmaps without an alpha channel are drawn transparently by taking the
+// colour of their top-left pixel as the transparent colour; images that carry
+// alpha already are returned unchanged.
+QImage TransparentFromTopLeft(const QImage& image);
+
+// Geometry of the fixed-size sheets.
+inline constexpr int DigitGlyphWidth = 5;  // one tenth of "BMPDIGITS5X9"
+inline constexpr int DigitGlyphHeight = 9;
+inline constexpr int LedSpriteSize = 15; // one colour column, one on/off row
+
+} // namespace k730
