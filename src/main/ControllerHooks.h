@@ -5,11 +5,12 @@
 // consumer's methods only while the controller has been told that window is open.
 #pragma once
 
-#include "main/AnswerFields.h"
 #include "main/K730Fun.h"
 #include "main/MeterPort.h"
+#include "protocol/MerBusAnswers.h"
 #include "protocol/MerBusFun.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,7 +57,7 @@ public:
     virtual void ClearDisplay() {}
     // A status answer to show: the value, its kind, flags (255 = meter reset),
     // over-range and temperature; the model already holds the stored fields.
-    virtual void ShowStatus(const TMeterInfo& /*info*/, const TStatusReading& /*reading*/) {}
+    virtual void ShowStatus(const TMeterInfo& /*info*/, const TStatusAnswer& /*status*/) {}
     // A text in place of the value ("Trwa zerowanie" while zeroing runs).
     virtual void ShowDisplayText(const std::string& /*text*/) {}
     virtual void FlashLamp(uint32_t /*ms*/) {}
@@ -83,7 +84,7 @@ public:
     // A status answer has been stored: the settings operations (automatic
     // range change and zeroing) decide what follows. True when they asked
     // for a range change.
-    virtual bool AfterStatus(const TMeterInfo& /*info*/, const TStatusReading& /*reading*/) { return false; }
+    virtual bool AfterStatus(const TMeterInfo& /*info*/, const TStatusAnswer& /*status*/) { return false; }
 
     // --- service window ------------------------------------------------------
     virtual void ServiceNotify(TServiceNotice /*notice*/) {}
@@ -92,9 +93,9 @@ public:
     virtual void ServiceIdentity(const TMeterInfo& /*info*/) {}
     virtual void ServiceStatus(const TBytes& /*frame*/) {}
     virtual void ServiceForcingValue(uint32_t /*dac*/) {}
-    virtual void ServiceCalibrationSaved(const TCalibrationSaved& /*saved*/) {}
+    virtual void ServiceCalibrationSaved(const TCalibrationSavedAnswer& /*saved*/) {}
     virtual void ServiceConfig(uint8_t /*configByte*/) {}
-    virtual void ServiceReadings(const TServiceReadings& /*readings*/) {}
+    virtual void ServiceReadings(const std::array<float, 3>& /*readings*/) {}
     virtual void ServiceValue(float /*value*/) {}
     virtual void ServiceSettingsChanged() {} // default range or conversions answered
 
@@ -108,7 +109,7 @@ public:
     // history log gets its record; returns the confirmation text with the
     // log's outcome, shown afterwards (empty for none). Called whether or not
     // the wizard is open: the calibration history window programs too.
-    virtual std::string CalSaved(const TCalibrationSaved& /*saved*/, const std::string& /*comment*/) {
+    virtual std::string CalSaved(const TCalibrationSavedAnswer& /*saved*/, const std::string& /*comment*/) {
         return {};
     }
     // A different meter answered: the wizard closes.

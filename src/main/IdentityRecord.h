@@ -1,18 +1,14 @@
 // Turning an identity answer into a fresh meter record.
 #pragma once
 
-#include "main/AnswerFields.h"
 #include "main/K730Fun.h"
-
-#include <string>
+#include "protocol/MerBusAnswers.h"
 
 namespace k730 {
 
-// A fresh record from the answer; the default range and the address-known
-// flag are carried over from the stored record, status fields stay zero.
+// A fresh record from the answer, texts in UTF-8; the default range and the
+// address-known flag are carried over from the stored record, status fields
+// stay zero.
 TMeterInfo MeterInfoFromIdentity(const TIdentityAnswer& id, const TMeterInfo& stored);
-
-// All texts of the answer joined with CR LF.
-std::string JoinIdentityTexts(const TIdentityAnswer& id);
 
 } // namespace k730

@@ -4,7 +4,6 @@
 #include "main/MeterController.h"
 
 #include "main/ControllerTexts.h"
-#include "main/ReceiveFrames.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,7 +70,7 @@ void TMeterController::Start(uint32_t now) {
 void TMeterController::Close(uint32_t now) {
     now_ = now;
     if (meterMode_ != 0) {
-        scheduler_.QueueMode(0, true, true, merBusAddress_, now);
+        QueueSetMode0(true, now);
         hooks_.Pause(250);
     }
     Publish();
@@ -139,7 +138,7 @@ void TMeterController::SelectItem(int index, uint32_t now) {
     if (changed) {
         hooks_.LetEventsRun();
         if (meterMode_ != 0) {
-            scheduler_.QueueMode(0, true, true, merBusAddress_, now);
+            QueueSetMode0(true, now);
             hooks_.Pause(250);
         }
         EmptyReceiveBuffer();
@@ -222,9 +221,9 @@ void TMeterController::OnTxdEmpty(const TBytes& written) {
 
 void TMeterController::OnTick(uint32_t now) {
     now_ = now;
-    const TRequestSlot& status = scheduler_.slots[slotStatus];
-    const bool active =
-        autoPolling_ || (settingsMode_ & smZeroRunning) != 0 || status.altDueTick != 0 || calibrationOpen_;
+    const TRequestSlot& status = scheduler_.Slot(slotStatus);
+    const bool active = autoPolling_ || (settingsMode_ & smZeroRunning) != 0 ||
+                        status.alternateDueTick != 0 || calibrationOpen_;
     if (!active) return;
     if (requestPendingSince_ != 0 && now - requestPendingSince_ >= answerTimeLimit_) {
         scheduler_.ResetSlots(false, true);
@@ -237,7 +236,7 @@ void TMeterController::OnTick(uint32_t now) {
         Publish();
         return;
     }
-    if (!scheduler_.queue.empty() || scheduler_.slots[slotIdentity].pending || busyCount_ > 0) return;
+    if (!scheduler_.QueueEmpty() || scheduler_.Slot(slotIdentify).pending || busyCount_ > 0) return;
     scheduler_.Scan(merBusAddress_, NonZero(now), now);
     Publish();
 }
@@ -247,7 +246,7 @@ void TMeterController::SetAutoPolling(bool on, uint32_t now) {
     autoPolling_ = on;
     running_ = on;
     if (on) {
-        if (scheduler_.slots[slotIdentity].pending) {
+        if (scheduler_.Slot(slotIdentify).pending) {
             merBusAddress_ = MERBUS_BROADCAST;
             SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
         } else {
@@ -258,13 +257,13 @@ void TMeterController::SetAutoPolling(bool on, uint32_t now) {
 }
 
 void TMeterController::QueueRange(uint8_t range, uint32_t now) {
-    QueueItem(TQueueItem{{CMD_RANGE, range}, false, {}}, false, true, now);
+    QueueItem(TQueueItem{{CMD_RANGE, range}, {}}, false, true, now);
 }
 
 void TMeterController::SetRepeat(bool repeatAuto, uint32_t repeatTime, uint32_t now) {
     config_.repeatAuto = repeatAuto;
     config_.repeatTime = repeatTime;
-    scheduler_.slots[slotStatus].dueTick = NonZero(now);
+    scheduler_.Slot(slotStatus).dueTick = NonZero(now);
     Wake();
 }
 
@@ -288,7 +287,7 @@ void TMeterController::SendDefaultRange(uint8_t range, uint32_t now) {
 void TMeterController::StartZeroing(TSlotIndex slot, bool save, uint32_t now) {
     now_ = now;
     settingsMode_ |= smZeroStarted | smZeroRunning;
-    TRequestSlot& s = scheduler_.slots[slot];
+    TRequestSlot& s = scheduler_.Slot(slot);
     s.pending = true; // sent with the start byte because it is pending
     if (slot == slotZeroSystem) s.save = save;
     BeginBusy();
@@ -325,11 +324,16 @@ void TMeterController::SendDirect(const TBytes& frame, uint32_t now) {
     Publish();
 }
 
-void TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now) {
+bool TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now) {
     now_ = now;
-    atFront ? scheduler_.PushFront(std::move(item)) : scheduler_.Append(std::move(item));
-    if (sendNow) scheduler_.ScanNow(merBusAddress_, now);
+    const bool queued = scheduler_.Queue(std::move(item), atFront);
+    if (queued && sendNow) scheduler_.ScanNow(merBusAddress_, now);
     Publish();
+    return queued;
+}
+
+void TMeterController::QueueSetMode0(bool sendNow, uint32_t now) {
+    QueueItem(TQueueItem{{CMD_SET_MODE, 0}, {}}, true, sendNow, now);
 }
 
 void TMeterController::BeginBusy() {
@@ -343,8 +347,8 @@ void TMeterController::EndBusy(bool wake) {
 
 void TMeterController::Publish() {
     trigger_.running = running_;
-    trigger_.statusDueTick = scheduler_.slots[slotStatus].dueTick;
-    trigger_.statusAltDueTick = scheduler_.slots[slotStatus].altDueTick;
+    trigger_.statusDueTick = scheduler_.Slot(slotStatus).dueTick;
+    trigger_.statusAltDueTick = scheduler_.Slot(slotStatus).alternateDueTick;
 }
 
 void TMeterController::Wake() {
@@ -356,15 +360,15 @@ void TMeterController::Wake() {
 
 void TMeterController::SetServiceOpen(bool open) {
     serviceOpen_ = open;
-    scheduler_.serviceOpen = open;
+    scheduler_.SetServiceWindowOpen(open);
 }
 
 void TMeterController::ServiceClosed(uint32_t now) {
     now_ = now;
     SetServiceOpen(false);
     scheduler_.ClearQueue();
-    if (meterMode_ != 0) scheduler_.QueueMode(0, true, false, merBusAddress_, now);
-    scheduler_.QueueMeasurement(false, true, merBusAddress_, now);
+    if (meterMode_ != 0) QueueSetMode0(false, now);
+    QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, true, now);
     Publish();
 }
 
@@ -377,14 +381,14 @@ void TMeterController::CalibrationClosed(uint32_t now) {
     calibrationOpen_ = false;
     running_ = autoPolling_ || (settingsMode_ & smZeroRunning) != 0;
     scheduler_.ClearQueue();
-    scheduler_.QueueMode(0, true, false, merBusAddress_, now);
-    scheduler_.QueueMeasurement(false, true, merBusAddress_, now);
+    QueueSetMode0(false, now);
+    QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, true, now);
     Publish();
 }
 
 void TMeterController::SetHistoryOpen(bool open) {
     historyOpen_ = open;
-    scheduler_.historyOpen = open;
+    scheduler_.SetHistoryWindowOpen(open);
 }
 
 void TMeterController::SetTrafficOpen(bool open) {
@@ -404,12 +408,13 @@ void TMeterController::OnReceive(const TBytes& block, uint32_t now) {
         port_.HoldReceive();
         if (first) receiveBuffer_.Append(block);
         first = false;
-        std::optional<TBytes> frame = receiveBuffer_.TakeNextFrame();
+        const size_t length = receiveBuffer_.ExtractFrame();
+        const TBytes frame = length != 0 ? receiveBuffer_.TakeFrame(length) : TBytes();
         port_.ReleaseReceive();
-        if (!frame) break;
+        if (length == 0) break;
         taken = true;
         if (!PortSelected()) break;
-        ProcessFrame(*frame, now);
+        ProcessFrame(frame, now);
         previousMeterMode_ = meterMode_;
         if (calibrationOpen_) hooks_.CalSuperviseMode(meterMode_);
     } while (!receiveBuffer_.Empty());
@@ -426,15 +431,15 @@ void TMeterController::Collect(std::string text, TMessageIcon icon) {
     collected_.push_back({std::move(text), icon});
 }
 
-bool TMeterController::DetectMeterChange(const TBytes& frame) const {
-    if (frame.size() <= 6 || merBusAddress_ == MERBUS_BROADCAST) return false;
-    const uint16_t address = *FrameU16(frame, 5);
+bool TMeterController::DetectMeterChange(const TAnswerHeader& header, const TBytes& frame) const {
+    if (!header.address || merBusAddress_ == MERBUS_BROADCAST) return false;
     // An address-set answer comes from the new address and names the old one
     // in bytes 8..9: that is the same meter under its new address.
-    if (frame[3] == CMD_SET_MERBUS_ADDRESS + MERBUS_ANSWER_BIT && frame.size() >= 11 &&
-        *FrameU16(frame, 8) == merBusAddress_)
-        return false;
-    return address != merBusAddress_;
+    if (header.code == ANS_SET_MERBUS_ADDRESS) {
+        const auto set = DecodeAddressSet(frame);
+        if (set && set->requestedAddress == merBusAddress_) return false;
+    }
+    return *header.address != merBusAddress_;
 }
 
 void TMeterController::DropMeter() {
@@ -449,40 +454,31 @@ void TMeterController::DropMeter() {
     hooks_.ClearMinMaxAv();
 }
 
-uint8_t TMeterController::RemoveAnsweredHead(const TBytes& frame) {
-    if (scheduler_.queue.empty()) return 0;
-    const TQueueItem& head = scheduler_.queue.front();
-    const uint8_t type = head.Type();
-    const uint8_t code = frame[3];
-    int answered = -1;
-    if (code == MERBUS_REFUSAL) {
-        if (frame.size() >= 10) answered = frame[8];
-    } else if (code >= MERBUS_ANSWER_BIT) {
-        answered = code - MERBUS_ANSWER_BIT;
-    }
-    if (type == 0 || answered != type) return 0;
+uint8_t TMeterController::TakeAnsweredHead(const TAnswerHeader& header) {
+    if (!header.command) return 0;
+    const auto item = scheduler_.TakeAnsweredHead(*header.command);
+    if (!item) return 0;
+    // A save request carries the operator's comment for the history log.
     savedComment_.reset();
-    if (type == CMD_SAVE_CALIBRATION && head.hasComment) savedComment_ = head.comment;
-    scheduler_.RemoveHead();
-    return type;
+    if (item->bytes[0] == CMD_SAVE_CALIBRATION && !item->message.empty()) savedComment_ = item->message;
+    return item->bytes[0];
 }
 
 bool TMeterController::ProcessFrame(const TBytes& frame, uint32_t now) {
-    if (frame.size() < 6 || frame[4] != MERBUS_FIXED) return false;
+    const auto header = AcceptAnswer(frame);
+    if (!header) return false; // not executed: dropped without effect
     requestPendingSince_ = 0;
     port_.ClearWaitingForAnswer();
     port_.SetStatus(0);
     if (trafficOpen_) hooks_.TrafficValidFrame(frame);
-    const bool changed = DetectMeterChange(frame);
+    const bool changed = DetectMeterChange(*header, frame);
     if (changed) DropMeter();
-    if (frame.size() > 7) meterMode_ = frame[7];
-    const uint8_t removed = RemoveAnsweredHead(frame);
+    if (header->mode) meterMode_ = *header->mode;
+    const uint8_t removed = TakeAnsweredHead(*header);
     Dispatch(frame, changed, removed, now);
-    const uint8_t code = frame[3];
     if (serviceOpen_) {
-        if (changed || code != CMD_STATUS + MERBUS_ANSWER_BIT)
-            hooks_.ServiceAddressAndMode(merBusAddress_, meterMode_);
-        if (code == CMD_MODBUS_ADDRESS + MERBUS_ANSWER_BIT) hooks_.ServiceModBusAddress(modBusAddress_);
+        if (changed || header->code != ANS_STATUS) hooks_.ServiceAddressAndMode(merBusAddress_, meterMode_);
+        if (header->code == ANS_MODBUS_ADDRESS) hooks_.ServiceModBusAddress(modBusAddress_);
     }
     if (changed && calibrationOpen_) {
         calibrationOpen_ = false;

@@ -5,13 +5,13 @@
 // is reached through IMeterPort and everything shown goes through the hooks.
 #pragma once
 
-#include "main/AnswerFields.h"
 #include "main/ControllerHooks.h"
 #include "main/K730Fun.h"
 #include "main/K730Lang.h"
 #include "main/MeterPort.h"
-#include "main/ReceiveFrames.h"
-#include "main/SlotScheduler.h"
+#include "protocol/MerBusAnswers.h"
+#include "protocol/ReceiveBuffer.h"
+#include "protocol/RequestScheduler.h"
 
 #include <atomic>
 #include <cstdint>
@@ -85,14 +85,15 @@ public:
     void SendModBusAddress(uint8_t address, uint32_t now);
     void SendConversions(uint8_t count, uint32_t now);
     void SendDefaultRange(uint8_t range, uint32_t now);
-    // Detector (slotZeroDetector or slotSvcZero, which stores it) or
+    // Detector (slotZeroDetector or slotSvcZeroDetector, which stores it) or
     // measuring-system zeroing (slotZeroSystem, save = store the factor after).
     void StartZeroing(TSlotIndex slot, bool save, uint32_t now);
 
     // Direct sends and requests made by other parts.
     void SendRequest(const TBytes& frame, uint32_t now);
     void SendDirect(const TBytes& frame, uint32_t now); // between BeginBusy and EndBusy
-    void QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now);
+    // False when no request can be built from the item (nothing is queued).
+    bool QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now);
     void BeginBusy();
     void EndBusy(bool wake);
 
@@ -127,8 +128,8 @@ public:
     const std::string& IdentityText() const { return identityText_; }
     const TMeterInfo& Info() const { return info_; }
     TMeterInfo& Info() { return info_; }
-    TSlotScheduler& Scheduler() { return scheduler_; }
-    const TSlotScheduler& Scheduler() const { return scheduler_; }
+    TRequestScheduler& Scheduler() { return scheduler_; }
+    const TRequestScheduler& Scheduler() const { return scheduler_; }
     size_t ReceiveBufferSize() const { return receiveBuffer_.Size(); }
     uint32_t PollPeriod() const;   // automatic period
     uint32_t StatusPeriod() const; // period in force
@@ -145,10 +146,11 @@ private:
 
     // Receive processing.
     bool ProcessFrame(const TBytes& frame, uint32_t now);
-    bool DetectMeterChange(const TBytes& frame) const;
+    bool DetectMeterChange(const TAnswerHeader& header, const TBytes& frame) const;
     void DropMeter();
-    uint8_t RemoveAnsweredHead(const TBytes& frame);
+    uint8_t TakeAnsweredHead(const TAnswerHeader& header);
     void Dispatch(const TBytes& frame, bool changed, uint8_t removedType, uint32_t now);
+    void QueueSetMode0(bool sendNow, uint32_t now);
 
     // Answers (one per row of the dispatch table).
     void OnRefusal(const TBytes& frame);
@@ -159,11 +161,11 @@ private:
     void OnRange(const TBytes& frame, uint32_t now);
     void OnDefaultRange(const TBytes& frame);
     void OnConversions(const TBytes& frame, uint32_t now);
-    void OnZeroing(const TBytes& frame, int slot, uint32_t now);
+    void OnZeroing(const TBytes& frame, size_t slot, uint32_t now);
     void OnCalibrationSaved(const TBytes& frame, uint8_t removedType);
     void OnCalibrationAnswer(const TBytes& frame);
     void OnOtherAnswer(const TBytes& frame);
-    void StoreStatus(const TStatusReading& reading);
+    void StoreStatus(const TStatusAnswer& status);
 
     void ScheduleNextStatus(uint32_t now);
     void ShowMeterName();
@@ -178,7 +180,7 @@ private:
     IMeterPort& port_;
     TControllerHooks& hooks_;
     TControllerConfig config_;
-    TSlotScheduler scheduler_;
+    TRequestScheduler scheduler_;
     TMeterInfo info_{};
     TTriggerShared trigger_;
 
@@ -192,7 +194,7 @@ private:
     uint32_t answerTimeLimit_ = 0;
     uint32_t lastStatusRequestTick_ = 0;
     int busyCount_ = 0;
-    TReceiveFrames receiveBuffer_;
+    TReceiveBuffer receiveBuffer_;
     std::string savedPortName_;
     int portListIndex_ = -1;
     std::vector<std::string> portItems_;

@@ -12,10 +12,6 @@ namespace k730 {
 
 namespace {
 
-constexpr uint8_t Answer(uint8_t command) {
-    return command + MERBUS_ANSWER_BIT;
-}
-
 std::string HexDigits(unsigned value, int digits) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%0*X", digits, value);
@@ -45,44 +41,43 @@ uint32_t NonZero(uint32_t tick) {
 
 void TMeterController::Dispatch(const TBytes& frame, bool changed, uint8_t removedType, uint32_t now) {
     const uint8_t code = frame[3];
-    // Answers that belong to the old meter are not applied after a change.
     switch (code) {
     case MERBUS_REFUSAL:
         return OnRefusal(frame);
-    case Answer(CMD_IDENTIFY):
+    case ANS_IDENTIFY:
         return OnIdentity(frame);
-    case Answer(CMD_MODBUS_ADDRESS):
+    case ANS_MODBUS_ADDRESS:
         return OnModBusAddress(frame);
-    case Answer(CMD_SVC_READINGS):
-        scheduler_.slots[slotSvcReadings] = {};
-        if (const auto r = ReadServiceReadings(frame); r && serviceOpen_) hooks_.ServiceReadings(*r);
+    case ANS_SVC_READINGS:
+        scheduler_.ClearSlot(slotSvcReadings);
+        if (const auto r = DecodeSvcReadings(frame); r && serviceOpen_) hooks_.ServiceReadings(*r);
         return;
     default:
         break;
     }
+    // The remaining answers belong to the old meter after a change.
     if (changed) return;
     switch (code) {
-    case Answer(CMD_SET_MERBUS_ADDRESS):
+    case ANS_SET_MERBUS_ADDRESS:
         return OnAddressSet(frame);
-    case Answer(CMD_STATUS):
+    case ANS_STATUS:
         return OnStatus(frame, now);
-    case Answer(CMD_RANGE):
+    case ANS_RANGE:
         return OnRange(frame, now);
-    case Answer(CMD_DEFAULT_RANGE):
+    case ANS_DEFAULT_RANGE:
         return OnDefaultRange(frame);
-    case Answer(CMD_CONVERSIONS):
+    case ANS_CONVERSIONS:
         return OnConversions(frame, now);
-    case Answer(CMD_ZERO_DETECTOR):
+    case ANS_ZERO_DETECTOR:
         return OnZeroing(frame, slotZeroDetector, now);
-    case Answer(CMD_ZERO_SYSTEM):
+    case ANS_ZERO_SYSTEM:
         return OnZeroing(frame, slotZeroSystem, now);
-    case Answer(CMD_SVC_ZERO_DETECTOR):
-        return OnZeroing(frame, slotSvcZero, now);
-    case Answer(CMD_SAVE_CALIBRATION):
+    case ANS_SVC_ZERO_DETECTOR:
+        return OnZeroing(frame, slotSvcZeroDetector, now);
+    case ANS_SAVE_CALIBRATION:
         return OnCalibrationSaved(frame, removedType);
-    case Answer(CMD_STORE_ZERO):
-        scheduler_.slots[slotStoreZero] = {};
-        return;
+    case ANS_STORE_ZERO:
+        return scheduler_.ClearSlot(slotStoreZero);
     default:
         return OnOtherAnswer(frame);
     }
@@ -90,51 +85,61 @@ void TMeterController::Dispatch(const TBytes& frame, bool changed, uint8_t remov
 
 void TMeterController::OnOtherAnswer(const TBytes& frame) {
     const uint8_t code = frame[3];
-    if (code == Answer(CMD_SET_MODE) || code == Answer(CMD_SET_FORCING_VALUE) ||
-        code == Answer(CMD_SET_CAL_PARAMETER))
+    switch (code) {
+    case ANS_SET_MODE:
+    case ANS_SET_FORCING_VALUE:
+    case ANS_SET_CAL_PARAMETER:
         return OnCalibrationAnswer(frame);
-    if (code == Answer(CMD_SVC_CONFIG)) {
-        scheduler_.slots[slotSvcConfig] = {};
-        if (serviceOpen_ && frame.size() >= 10) hooks_.ServiceConfig(frame[8]);
-    } else if (code >= Answer(CMD_SVC_KIND) && code <= Answer(CMD_SVC_RANGES)) {
+    case ANS_SVC_CONFIG:
+        scheduler_.ClearSlot(slotSvcConfig);
+        if (const auto config = DecodeSvcConfig(frame); config && serviceOpen_) hooks_.ServiceConfig(*config);
+        return;
+    case ANS_SVC_KIND:
+    case ANS_SVC_DESCRIPTOR:
+    case ANS_SVC_SERIAL_YEAR:
+    case ANS_SVC_RANGES:
         // Identity data was rewritten: read the identity again.
-        scheduler_.slots[slotIdentity].pending = true;
+        scheduler_.Slot(slotIdentify).pending = true;
         identified_ = false;
-    } else if (code == Answer(CMD_SVC_VALUE)) {
-        scheduler_.slots[slotSvcValue] = {};
-        if (const auto v = FrameF32(frame, 8); v && frame.size() >= 13 && serviceOpen_)
-            hooks_.ServiceValue(*v);
+        return;
+    case ANS_SVC_VALUE:
+        scheduler_.ClearSlot(slotSvcValue);
+        if (const auto v = DecodeSvcValue(frame); v && serviceOpen_) hooks_.ServiceValue(*v);
+        return;
+    default:
+        return; // 0xE5 and unknown codes carry nothing the program reads
     }
 }
 
 void TMeterController::OnCalibrationAnswer(const TBytes& frame) {
     const uint8_t code = frame[3];
-    const auto dac = frame.size() >= 13 ? FrameU32(frame, 8) : std::nullopt;
-    if (code == Answer(CMD_SET_FORCING_VALUE) && dac && serviceOpen_) hooks_.ServiceForcingValue(*dac);
+    const auto dac = code == ANS_SET_FORCING_VALUE ? DecodeForcingValue(frame) : std::nullopt;
+    if (dac && serviceOpen_) hooks_.ServiceForcingValue(*dac);
     if (!calibrationOpen_) return;
-    if (code == Answer(CMD_SET_MODE))
+    if (code == ANS_SET_MODE)
         hooks_.CalModeSet();
-    else if (code == Answer(CMD_SET_FORCING_VALUE) && dac)
+    else if (dac)
         hooks_.CalForcingValue(*dac);
-    else if (code == Answer(CMD_SET_CAL_PARAMETER))
+    else if (code == ANS_SET_CAL_PARAMETER)
         hooks_.CalParameter(frame);
 }
 
 void TMeterController::OnRefusal(const TBytes& frame) {
-    if (frame.size() >= 10 && frame[8] == CMD_SAVE_CALIBRATION) Collect(Text(txtCalSaveRefused), miWarning);
+    if (DecodeRefusal(frame) == CMD_SAVE_CALIBRATION) Collect(Text(txtCalSaveRefused), miWarning);
 }
 
 void TMeterController::OnIdentity(const TBytes& frame) {
-    scheduler_.slots[slotIdentity] = {};
-    if (frame.size() > 6) {
-        merBusAddress_ = *FrameU16(frame, 5);
+    scheduler_.ClearSlot(slotIdentify);
+    if (const auto header = DecodeAnswerHeader(frame); header && header->address) {
+        merBusAddress_ = *header->address;
         info_.MerBusAddrKnown = true;
     }
-    const auto id = ReadIdentityAnswer(frame);
+    const auto id = DecodeIdentity(frame);
     if (!id) return; // too short for its trailer: the stored record stays
     identified_ = true;
     TMeterInfo fresh = MeterInfoFromIdentity(*id, info_);
-    identityText_ = JoinIdentityTexts(*id);
+    fresh.NewFirmware = IsNewFirmware(fresh.FirmwareVersion);
+    identityText_ = id->IdentityTextUtf8();
     const bool rangesDiffer = fresh.RangeCount != info_.RangeCount ||
                               fresh.RangeFullScale != info_.RangeFullScale ||
                               fresh.MeterKind != info_.MeterKind;
@@ -142,17 +147,16 @@ void TMeterController::OnIdentity(const TBytes& frame) {
     if (!SameMeterInfo(info_, fresh)) {
         info_ = fresh;
         scheduler_.ResetSlots(true, false);
-        scheduler_.slots[slotIdentity].pending = false;
+        scheduler_.Slot(slotIdentify).pending = false;
     }
     if (rangesDiffer) RebuildRangeList();
-    info_.NewFirmware = CompareVersions(info_.FirmwareVersion, "2.0.0005") >= 0;
     ShowMeterName();
     hooks_.RefreshSettingsDialog(-1);
     if (serviceOpen_) hooks_.ServiceIdentity(info_);
 }
 
 void TMeterController::OnAddressSet(const TBytes& frame) {
-    if (frame.size() > 6) merBusAddress_ = *FrameU16(frame, 5);
+    if (const auto a = DecodeAddressSet(frame)) merBusAddress_ = a->address;
     if (settingsMode_ & smPanelMerBus) {
         CloseSettingsPanel();
         Collect(Fill(Text(txtAddressSet), {"MerBUS", HexDigits(merBusAddress_, 4)}), miInformation);
@@ -162,9 +166,10 @@ void TMeterController::OnAddressSet(const TBytes& frame) {
 }
 
 void TMeterController::OnModBusAddress(const TBytes& frame) {
-    scheduler_.slots[slotModBus] = {};
-    if (frame.size() < 10) return;
-    modBusAddress_ = frame[8];
+    scheduler_.ClearSlot(slotModBusAddress);
+    const auto address = DecodeModBusAddress(frame);
+    if (!address) return;
+    modBusAddress_ = *address;
     if (settingsMode_ & smPanelModBus) {
         CloseSettingsPanel();
         Collect(Fill(Text(txtAddressSet), {"MODBUS", HexDigits(modBusAddress_, 2)}), miInformation);
@@ -173,44 +178,44 @@ void TMeterController::OnModBusAddress(const TBytes& frame) {
     hooks_.RefreshSettingsDialog(-1);
 }
 
-void TMeterController::StoreStatus(const TStatusReading& r) {
-    info_.StatusFlags = r.flags;
+void TMeterController::StoreStatus(const TStatusAnswer& s) {
+    info_.StatusFlags = s.flags.value_or(0);
     info_.StatusKnown = true;
-    info_.ConvCount = r.conversions;
-    info_.TemperatureCode = r.temperatureCode;
-    if (r.hasZeroTempCode) info_.ZeroTempCode = r.zeroTempCode;
-    // The calibration values are only meaningful in normal measurement.
-    if (r.mode == 0) {
-        info_.ForcingValue4mA = r.forcingValue4mA;
-        info_.ResultFactor = r.resultFactor;
-        info_.LoopFactor = r.loopFactor;
-        info_.CalTempCode = r.calTempCode;
-    }
+    if (s.conversions) info_.ConvCount = *s.conversions;
+    if (s.temperatureCode) info_.TemperatureCode = *s.temperatureCode;
+    if (s.zeroTempCode) info_.ZeroTempCode = *s.zeroTempCode;
+    // The decoder gives the calibration values only in normal measurement.
+    if (s.forcingValue4mA) info_.ForcingValue4mA = *s.forcingValue4mA;
+    if (s.resultFactor) info_.ResultFactor = *s.resultFactor;
+    if (s.loopFactor) info_.LoopFactor = *s.loopFactor;
+    if (s.calTempCode) info_.CalTempCode = static_cast<uint16_t>(*s.calTempCode);
 }
 
 void TMeterController::OnStatus(const TBytes& frame, uint32_t now) {
-    scheduler_.slots[slotStatus] = {};
-    const auto reading = ReadStatusAnswer(frame);
-    if (reading) {
-        StoreStatus(*reading);
-        hooks_.ShowStatus(info_, *reading);
+    scheduler_.ClearSlot(slotStatus);
+    auto status = DecodeStatus(frame);
+    if (status && !status->IsDisplayable()) status.reset();
+    if (status) {
+        StoreStatus(*status);
+        hooks_.ShowStatus(info_, *status);
         hooks_.FlashLamp(80);
+        // A zeroing shown on the display ends when the meter no longer reports one.
         const bool zeroingShown = (settingsMode_ & (smZeroRunning | smZeroStarted)) == smZeroRunning;
-        if (zeroingShown && (reading->flags & 0x06) == 0) CloseSettingsPanel();
+        if (zeroingShown && (info_.StatusFlags & 0x06) == 0) CloseSettingsPanel();
     }
     ScheduleNextStatus(now);
     if (serviceOpen_) hooks_.ServiceStatus(frame);
     if (calibrationOpen_) hooks_.CalStatus(frame);
     if (historyOpen_) hooks_.HistStatus(frame);
-    if (reading) {
-        if (reading->hasFullScale) SelectReportedRange(reading->fullScale);
-        hooks_.AfterStatus(info_, *reading);
+    if (status) {
+        if (status->rangeFullScale) SelectReportedRange(*status->rangeFullScale);
+        hooks_.AfterStatus(info_, *status);
     }
 }
 
 void TMeterController::OnRange(const TBytes& frame, uint32_t now) {
-    const bool quiet = scheduler_.slots[slotRange].quiet;
-    scheduler_.slots[slotRange] = {};
+    const bool quiet = scheduler_.Slot(slotRange).quiet;
+    scheduler_.ClearSlot(slotRange);
     info_.ZeroTempCode = 0;
     if (!quiet) {
         uint32_t due = 0;
@@ -219,25 +224,26 @@ void TMeterController::OnRange(const TBytes& frame, uint32_t now) {
             info_.RangeChangePending = false; // the meter confirmed the change
         } else {
             due = now + 320;
-            if (frame.size() >= 10 && frame[8] < info_.RangeCount) hooks_.SelectRange(frame[8]);
+            if (const auto range = DecodeRange(frame); range && *range < info_.RangeCount)
+                hooks_.SelectRange(*range);
         }
-        TRequestSlot& status = scheduler_.slots[slotStatus];
+        TRequestSlot& status = scheduler_.Slot(slotStatus);
         status.dueTick = autoPolling_ ? NonZero(due) : 0;
-        status.altDueTick = autoPolling_ ? 0 : NonZero(due);
+        status.alternateDueTick = autoPolling_ ? 0 : NonZero(due);
         Wake();
     }
     if (historyOpen_) hooks_.HistRange(frame);
 }
 
 void TMeterController::OnDefaultRange(const TBytes& frame) {
-    scheduler_.slots[slotDefaultRange] = {};
-    if (frame.size() < 10) return;
-    const uint8_t range = frame[8];
-    info_.DefaultRange = range;
+    scheduler_.ClearSlot(slotDefaultRange);
+    const auto range = DecodeDefaultRange(frame);
+    if (!range) return;
+    info_.DefaultRange = *range;
     if (settingsMode_ & smPanelDefaultRange) {
         CloseSettingsPanel();
-        if (range < 3)
-            Collect(Fill(Text(txtDefaultRangeSet), {RangeItemText(info_.RangeFullScale[range])}),
+        if (*range < 3)
+            Collect(Fill(Text(txtDefaultRangeSet), {RangeItemText(info_.RangeFullScale[*range])}),
                     miInformation);
     }
     if (serviceOpen_) hooks_.ServiceSettingsChanged();
@@ -245,13 +251,14 @@ void TMeterController::OnDefaultRange(const TBytes& frame) {
 }
 
 void TMeterController::OnConversions(const TBytes& frame, uint32_t now) {
-    const bool quiet = scheduler_.slots[slotConversions].quiet;
-    scheduler_.slots[slotConversions] = {};
-    if (frame.size() < 10) return;
-    info_.ConvCount = frame[8];
+    const bool quiet = scheduler_.Slot(slotConversions).quiet;
+    scheduler_.ClearSlot(slotConversions);
+    const auto count = DecodeConversions(frame);
+    if (!count) return;
+    info_.ConvCount = *count;
     if (settingsMode_ & smPanelConversions) CloseSettingsPanel();
     if (!quiet) {
-        scheduler_.slots[slotStatus].dueTick = NonZero(now);
+        scheduler_.Slot(slotStatus).dueTick = NonZero(now);
         ScheduleNextStatus(now);
     }
     if (serviceOpen_) hooks_.ServiceSettingsChanged();
@@ -259,15 +266,16 @@ void TMeterController::OnConversions(const TBytes& frame, uint32_t now) {
     hooks_.RefreshSettingsDialog(-1);
 }
 
-void TMeterController::OnZeroing(const TBytes& frame, int slot, uint32_t now) {
-    TRequestSlot& s = scheduler_.slots[slot];
+void TMeterController::OnZeroing(const TBytes& frame, size_t slot, uint32_t now) {
+    TRequestSlot& s = scheduler_.Slot(slot);
     const bool save = s.save;
-    s = {};
+    scheduler_.ClearSlot(slot);
     if (slot == slotZeroSystem) s.save = save;
     settingsMode_ &= static_cast<uint8_t>(~smZeroStarted);
-    if (frame.size() < 10) return;
-    if (frame[8] != 0) {
-        // Still running: ask again, without data, in 500 ms.
+    const auto running = DecodeZeroingRunning(frame);
+    if (!running) return;
+    if (*running) {
+        // Asked again, without data, in 500 ms.
         hooks_.ShowDisplayText(Text(txtZeroingInProgress));
         s.dueTick = NonZero(now + 500);
         running_ = true;
@@ -278,15 +286,15 @@ void TMeterController::OnZeroing(const TBytes& frame, int slot, uint32_t now) {
     CloseSettingsPanel();
     if (slot == slotZeroSystem && s.save) {
         s.save = false;
-        scheduler_.slots[slotStoreZero].pending = true;
-        scheduler_.slots[slotStatus].dueTick = NonZero(now + 160);
+        scheduler_.Slot(slotStoreZero).pending = true;
+        scheduler_.Slot(slotStatus).dueTick = NonZero(now + 160);
         Wake();
     }
 }
 
 void TMeterController::OnCalibrationSaved(const TBytes& frame, uint8_t removedType) {
     if (removedType != CMD_SAVE_CALIBRATION) return;
-    const auto saved = ReadCalibrationSaved(frame);
+    const auto saved = DecodeCalibrationSaved(frame);
     if (!saved) return;
     if (serviceOpen_) hooks_.ServiceCalibrationSaved(*saved);
     calibrationOpen_ = false;
@@ -295,7 +303,7 @@ void TMeterController::OnCalibrationSaved(const TBytes& frame, uint8_t removedTy
 }
 
 void TMeterController::ScheduleNextStatus(uint32_t now) {
-    TRequestSlot& status = scheduler_.slots[slotStatus];
+    TRequestSlot& status = scheduler_.Slot(slotStatus);
     const uint32_t period = StatusPeriod();
     // Keep to the grid of due ticks while it is not behind; else count from
     // the last request actually sent. Never earlier than now.

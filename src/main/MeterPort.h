@@ -2,6 +2,7 @@
 // component is adapted to this interface by the program; tests use a fake.
 #pragma once
 
+#include "comm/CommTypes.h"
 #include "protocol/MerBusFun.h"
 
 #include <cstdint>
@@ -9,16 +10,6 @@
 #include <vector>
 
 namespace k730 {
-
-// Line settings as the meter search reports them (plain values, 8N1 = 8, 0, 1).
-struct TLineSettings {
-    uint32_t baud = 9600;
-    uint8_t dataBits = 8;
-    uint8_t parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    uint8_t stopBits = 0; // 0 one, 1 one and a half, 2 two
-
-    bool operator==(const TLineSettings&) const = default;
-};
 
 // Buffer sizes and times of the component that make up the answer time limit.
 struct TPortTimes {

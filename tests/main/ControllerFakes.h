@@ -82,7 +82,7 @@ public:
     void SetTitle(const std::string& t) override { title = t; }
     void ShowMeterName(const std::string& name, const std::string&) override { meterName = name; }
     void ClearDisplay() override { ++clearDisplay; }
-    void ShowStatus(const TMeterInfo&, const TStatusReading&) override { ++statusShown; }
+    void ShowStatus(const TMeterInfo&, const TStatusAnswer&) override { ++statusShown; }
     void ShowDisplayText(const std::string& text) override { displayText = text; }
     void ShowRangeList(const std::vector<std::string>& items) override { rangeItems = items; }
     void ClearMinMaxAv() override { ++clearMinMaxAv; }

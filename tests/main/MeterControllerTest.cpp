@@ -89,7 +89,7 @@ TEST_F(ControllerTest, StatusIsScheduledOnePeriodAfterTheLastRequest) {
     Identify();
     const uint32_t sentAt = ctl.LastStatusRequestTick();
     // Three conversions: 480 ms per status answer.
-    EXPECT_EQ(ctl.Scheduler().slots[slotStatus].dueTick, sentAt + 480);
+    EXPECT_EQ(ctl.Scheduler().Slot(slotStatus).dueTick, sentAt + 480);
     EXPECT_EQ(ctl.Trigger().statusDueTick.load(), sentAt + 480);
     const size_t before = port.sent.size();
     ctl.OnTick(sentAt + 479);
@@ -100,7 +100,7 @@ TEST_F(ControllerTest, StatusIsScheduledOnePeriodAfterTheLastRequest) {
     // A late answer does not pile up requests: the next is not before now.
     now = sentAt + 480 + 700;
     ctl.OnReceive(StatusAnswer(0x0003, 0), now);
-    EXPECT_EQ(ctl.Scheduler().slots[slotStatus].dueTick, now);
+    EXPECT_EQ(ctl.Scheduler().Slot(slotStatus).dueTick, now);
 }
 
 TEST_F(ControllerTest, AnswerFromAnotherAddressDropsTheMeter) {
@@ -146,7 +146,7 @@ TEST_F(ControllerTest, SilentMeterEmptiesTheQueueAndIsIdentifiedAgain) {
     ctl.OnTick(sentAt + 2388);
     ASSERT_EQ(port.sent.size(), before + 1);
     EXPECT_EQ(LastSent(), Req(CMD_IDENTIFY, MERBUS_BROADCAST));
-    EXPECT_TRUE(ctl.Scheduler().queue.empty());
+    EXPECT_TRUE(ctl.Scheduler().QueueEmpty());
     EXPECT_EQ(ctl.MerBusAddress(), MERBUS_BROADCAST);
     EXPECT_EQ(ctl.RequestPendingSince(), sentAt + 2388);
     EXPECT_EQ(ctl.State(), stIdentifying);
@@ -199,10 +199,10 @@ TEST_F(ControllerTest, AnswerWithAnotherStatusByteChangesNothing) {
 
 TEST_F(ControllerTest, RefusedCalibrationSaveWarnsOnlyAfterProcessing) {
     Identify(0x0003);
-    TQueueItem save{TBytes(17, 0), true, "after repair"};
+    TQueueItem save{TBytes(17, 0), "after repair"};
     save.bytes[0] = CMD_SAVE_CALIBRATION;
     ctl.QueueItem(save, false, true, now);
-    ctl.QueueItem(TQueueItem{{CMD_STATUS}, false, {}}, false, false, now);
+    ctl.QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, false, now);
     EXPECT_EQ(LastSent()[3], CMD_SAVE_CALIBRATION);
     log.clear();
     Receive(AnswerFrame(0x7F, 0x0003, 1, {CMD_SAVE_CALIBRATION}));
@@ -280,15 +280,15 @@ TEST_F(ControllerTest, PortChosenByTheUserIsNotOverriddenByAReturningOne) {
 TEST_F(ControllerTest, ZeroingIsAskedAgainUntilTheMeterReportsItDone) {
     Identify(0x0003);
     ctl.SetSettingsMode(smZeroStarted | smZeroRunning);
-    ctl.Scheduler().slots[slotZeroSystem].save = true;
+    ctl.Scheduler().Slot(slotZeroSystem).save = true;
     Receive(AnswerFrame(0x89, 0x0003, 0, {1}));
     EXPECT_EQ(hooks.displayText, "Zeroing in progress");
     EXPECT_EQ(ctl.SettingsMode(), smZeroRunning);
-    EXPECT_EQ(ctl.Scheduler().slots[slotZeroSystem].dueTick, now + 500);
-    EXPECT_TRUE(ctl.Scheduler().slots[slotZeroSystem].save);
+    EXPECT_EQ(ctl.Scheduler().Slot(slotZeroSystem).dueTick, now + 500);
+    EXPECT_TRUE(ctl.Scheduler().Slot(slotZeroSystem).save);
     Receive(AnswerFrame(0x89, 0x0003, 0, {0}));
     EXPECT_EQ(ctl.SettingsMode(), 0);
-    EXPECT_TRUE(ctl.Scheduler().slots[slotStoreZero].pending);
+    EXPECT_TRUE(ctl.Scheduler().Slot(slotStoreZero).pending);
     EXPECT_EQ(LastSent(), Req(CMD_STORE_ZERO, 0x0003));
 }
 
@@ -298,7 +298,7 @@ TEST_F(ControllerTest, SystemZeroingWithSaveRunsToTheStoreRequest) {
     EXPECT_EQ(LastSent(), Req(CMD_ZERO_SYSTEM, 0x0003, {1}));
     EXPECT_EQ(ctl.SettingsMode(), smZeroStarted | smZeroRunning);
     Receive(AnswerFrame(0x89, 0x0003, 0, {1}));
-    const uint32_t askAt = ctl.Scheduler().slots[slotZeroSystem].dueTick;
+    const uint32_t askAt = ctl.Scheduler().Slot(slotZeroSystem).dueTick;
     EXPECT_EQ(askAt, now + 500);
     // Asked again without data when due, while the status waits its turn.
     ctl.OnTick(askAt);
@@ -306,7 +306,7 @@ TEST_F(ControllerTest, SystemZeroingWithSaveRunsToTheStoreRequest) {
     Receive(AnswerFrame(0x89, 0x0003, 0, {0}));
     EXPECT_EQ(ctl.SettingsMode(), 0);
     EXPECT_EQ(LastSent(), Req(CMD_STORE_ZERO, 0x0003));
-    EXPECT_EQ(ctl.Scheduler().slots[slotStatus].dueTick, now + 160);
+    EXPECT_EQ(ctl.Scheduler().Slot(slotStatus).dueTick, now + 160);
 }
 
 TEST_F(ControllerTest, AutoPollingOffStopsTimerScans) {
