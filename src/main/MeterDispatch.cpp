@@ -1,7 +1,6 @@
 // The connection controller's answer dispatch: one handler per answer code,
 // and the scheduling of the next status request.
 #include "main/ControllerTexts.h"
-#include "main/IdentityRecord.h"
 #include "main/MeterController.h"
 
 #include <cctype>
@@ -134,15 +133,13 @@ void TMeterController::OnIdentity(const TBytes& frame) {
         merBusAddress_ = *header->address;
         info_.MerBusAddrKnown = true;
     }
-    const auto id = DecodeIdentity(frame);
+    auto id = DecodeIdentity(frame, info_);
     if (!id) return; // too short for its trailer: the stored record stays
     identified_ = true;
-    TMeterInfo fresh = MeterInfoFromIdentity(*id, info_);
+    TMeterInfo& fresh = id->Info;
     fresh.NewFirmware = IsNewFirmware(fresh.FirmwareVersion);
-    identityText_ = id->IdentityTextUtf8();
-    const bool rangesDiffer = fresh.RangeCount != info_.RangeCount ||
-                              fresh.RangeFullScale != info_.RangeFullScale ||
-                              fresh.MeterKind != info_.MeterKind;
+    identityText_ = id->IdentityText;
+    const bool rangesDiffer = RangesDiffer(fresh, info_);
     if (rangesDiffer) hooks_.ClearMinMaxAv();
     if (!SameMeterInfo(info_, fresh)) {
         info_ = fresh;
