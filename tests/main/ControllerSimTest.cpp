@@ -15,6 +15,8 @@
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -23,6 +25,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -183,8 +186,12 @@ public:
     TTestTrigger* trigger = nullptr;
     TPlainEventLoop* loop = nullptr;
 
+    std::vector<int64_t> shownWallMs;
     void ShowStatus(const TMeterInfo& info, const TStatusAnswer&) override {
         statusShown.emplace_back(loop->TickMs(), info.StatusFlags);
+        shownWallMs.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count());
     }
     void ShowComStatus(const std::string& text, bool) override { comStatus.push_back(text); }
     void WakeTrigger() override {
@@ -361,6 +368,70 @@ TEST_F(ControllerSimTest, DifferentMeterOnTheLineIsTakenUp) {
     EXPECT_TRUE(RunUntil([&] { return ctl->MerBusAddress() == 0x0005 && ctl->State() == stIdentified; }, 6s));
     const size_t shown = hooks.statusShown.size();
     EXPECT_TRUE(RunUntil([&] { return hooks.statusShown.size() > shown; }, 4s));
+}
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The figures of a minute's polling at the simulator's default conversion
+// count; run by hand with --gtest_also_run_disabled_tests.
+TEST_F(ControllerSimTest, DISABLED_PollingFiguresOverAMinute) {
+    const fs::path log = dir / "sim.log";
+    StartSim({"--log", log.string()});
+    StartProgram();
+    ASSERT_TRUE(RunUntil([&] { return hooks.statusShown.size() >= 2; }, 10s));
+    const size_t from = port->sent.size();
+    const size_t shownFrom = hooks.shownWallMs.size();
+    const double cpu0 = CpuSeconds();
+    const auto wall0 = std::chrono::steady_clock::now();
+    loop.RunFor(60s);
+    const double cpu = CpuSeconds() - cpu0;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    std::vector<double> periods;
+    uint64_t last = 0;
+    for (size_t i = from; i < port->sent.size(); ++i) {
+        if (port->sent[i].second[3] != CMD_STATUS) continue;
+        if (last != 0) periods.push_back(static_cast<double>(port->sent[i].first - last));
+        last = port->sent[i].first;
+    }
+    ASSERT_FALSE(periods.empty());
+    const double mean =
+        std::accumulate(periods.begin(), periods.end(), 0.0) / static_cast<double>(periods.size());
+    double var = 0;
+    for (double p : periods)
+        var += (p - mean) * (p - mean);
+    const double sd = std::sqrt(var / static_cast<double>(periods.size()));
+    const auto [lo, hi] = std::minmax_element(periods.begin(), periods.end());
+    // Latency: the simulator logs each request when it has read it; the last
+    // byte of its 64-byte answer leaves 3 ms (turnaround) + 64 bytes at 960
+    // bytes/s later.
+    std::vector<int64_t> requestMs;
+    std::FILE* f = std::fopen(log.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char line[4096];
+    while (std::fgets(line, sizeof line, f))
+        if (std::strstr(line, "\"dir\":\"rx\"") && std::strstr(line, "\"cmd\":4,"))
+            requestMs.push_back(std::atoll(std::strstr(line, "\"t\":") + 4));
+    std::fclose(f);
+    std::vector<double> latency;
+    for (size_t i = shownFrom; i < hooks.shownWallMs.size(); ++i) {
+        const int64_t shown = hooks.shownWallMs[i];
+        const auto it = std::upper_bound(requestMs.begin(), requestMs.end(), shown);
+        if (it == requestMs.begin()) continue;
+        latency.push_back(static_cast<double>(shown - *(it - 1)) - 3.0 - 64.0 * 1000.0 / 960.0);
+    }
+    std::sort(latency.begin(), latency.end());
+    ASSERT_FALSE(latency.empty());
+    std::printf(
+        "status period: scheduled %u ms, achieved mean %.2f ms, sd %.2f ms, min %.0f, max %.0f, n %zu\n",
+        ctl->StatusPeriod(), mean, sd, *lo, *hi, periods.size());
+    std::printf("display latency after the last answer byte: median %.1f ms, p99 %.1f ms, n %zu\n",
+                latency[latency.size() / 2], latency[latency.size() * 99 / 100], latency.size());
+    std::printf("cpu %.3f s in %.1f s: %.2f %% of one core\n", cpu, wall, 100.0 * cpu / wall);
 }
 
 } // namespace
