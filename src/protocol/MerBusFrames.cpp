@@ -56,6 +56,7 @@ bool IsWholeMerBus2Frame(std::span<const uint8_t> bytes) {
 
 TBytes BuildAnswer(uint8_t code, uint8_t status, uint16_t address, uint8_t mode,
                    std::span<const uint8_t> data) {
+    if (data.size() + 9 > MERBUS_MAX_FRAME) return {};
     TBytes frame;
     frame.reserve(9 + data.size());
     frame.push_back(MERBUS_START);

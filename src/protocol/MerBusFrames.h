@@ -45,6 +45,7 @@ struct TMerBus2Candidate {
 TMerBus2Candidate CheckMerBus2Candidate(std::span<const uint8_t> bytes);
 
 // The meter's answer: 68 | L | code | status | address | mode | data | 16.
+// Data too long for the 16-bit length field gives an empty frame.
 TBytes BuildAnswer(uint8_t code, uint8_t status, uint16_t address, uint8_t mode,
                    std::span<const uint8_t> data);
 

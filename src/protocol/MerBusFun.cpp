@@ -3,6 +3,8 @@
 namespace k730 {
 
 TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data, bool withAccessCode) {
+    // A frame the 16-bit length cannot describe would be misread by the meter.
+    if (data.size() + (withAccessCode ? 10 : 8) > MERBUS_MAX_FRAME) return {};
     TBytes frame;
     frame.reserve(10 + data.size());
     frame.push_back(MERBUS_START);

@@ -21,6 +21,7 @@ constexpr uint8_t MERBUS_FIXED = 0x06;   // request offset 4; also "executed" in
 constexpr uint8_t MERBUS_REFUSAL = 0x7F; // answer code of a refused command
 constexpr uint8_t MERBUS_ANSWER_BIT = 0x80;
 constexpr uint16_t MERBUS_BROADCAST = 0xFFFF; // whichever meter listens
+constexpr size_t MERBUS_MAX_FRAME = 0xFFFF;   // the length field counts the whole frame
 constexpr uint8_t SERVICE_ACCESS_CODE[2] = {0x4B, 0xD3};
 
 enum TMerBusCommand : uint8_t {
@@ -55,6 +56,7 @@ constexpr bool IsServiceCommand(uint8_t command) {
 }
 
 // Builds a request frame; the access code is inserted when withAccessCode is set.
+// Data too long for the 16-bit length field gives an empty frame.
 TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data, bool withAccessCode);
 
 } // namespace k730

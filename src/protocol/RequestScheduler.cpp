@@ -64,9 +64,6 @@ int ItemDataSize(uint8_t type) {
     }
 }
 
-// Longest request frame the 16-bit length field can describe.
-constexpr size_t kMaxFrame = 0xFFFF;
-
 std::optional<TBytes> RawRequest(const TBytes& item) {
     if (item.size() < 2) return std::nullopt;
     const uint8_t command = item[1];
@@ -74,7 +71,7 @@ std::optional<TBytes> RawRequest(const TBytes& item) {
         if (item.size() == 2) return std::nullopt;
         return TBytes(item.begin() + 2, item.end()); // a prebuilt frame, sent unchanged
     }
-    if (item.size() < 4 || item.size() - 4 + 8 > kMaxFrame) return std::nullopt;
+    if (item.size() < 4 || item.size() - 4 + 8 > MERBUS_MAX_FRAME) return std::nullopt;
     const uint16_t address = static_cast<uint16_t>(item[2] | item[3] << 8);
     return BuildRequest(command, address, std::span<const uint8_t>(item).subspan(4), false);
 }
@@ -90,7 +87,7 @@ std::optional<TBytes> TRequestScheduler::RequestForItem(const TBytes& item, uint
     const int size = ItemDataSize(type);
     const auto data = std::span<const uint8_t>(item).subspan(1);
     if (size == kText) {
-        if (data.size() + 11 > kMaxFrame) return std::nullopt;
+        if (data.size() + 11 > MERBUS_MAX_FRAME) return std::nullopt;
         return BuildSvcDescriptor(address,
                                   std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     }

@@ -83,7 +83,9 @@ TEST(MerBus2Frame, CrcFlagsAndByteOrderAreHonoured) {
     TBytes badEnd = MerBus2(12, 0, Hex("01 02 03"));
     badEnd.back() = 0x16;
     EXPECT_FALSE(IsWholeMerBus2Frame(badEnd));
-    EXPECT_FALSE(IsWholeMerBus2Frame(MerBus2(11, 0, Hex("01 02 03")))); // header size must exceed 11
+    TBytes smallHeader = MerBus2(12, 0, Hex("01 02 03"));
+    smallHeader[1] = 11; // the header size must exceed 11
+    EXPECT_FALSE(IsWholeMerBus2Frame(smallHeader));
 }
 
 TEST(MerBus2Frame, PayloadSizesAndTheSizeLimit) {

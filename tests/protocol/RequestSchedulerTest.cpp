@@ -159,17 +159,11 @@ TEST_F(Scheduler, EveryItemTypeProducesItsRequest) {
     TBytes calWithRef = cal;
     calWithRef.insert(calWithRef.end(), {1, 2, 3, 4});
     EXPECT_EQ(request(calWithRef), request(cal));
-    EXPECT_EQ(request(Hex("60 05")), BuildSvcConfig(kAddr, 5));
-    EXPECT_EQ(request(Hex("61 81")), BuildSvcKind(kAddr, 0x81));
     EXPECT_EQ(request(Hex("62 4B 2D 37")), BuildSvcDescriptor(kAddr, "K-7"));
     EXPECT_EQ(request(Hex("63 34 12 E8 07")), BuildSvcSerialYear(kAddr, 0x1234, 2024));
     EXPECT_EQ(request(Hex("64 00 00 20 41 00 00 C8 42 00 00 00 00")), BuildSvcRanges(kAddr, {10, 100, 0}));
-    EXPECT_EQ(request(Hex("65")), BuildSvc101(kAddr));
     EXPECT_EQ(request(Hex("67 01 00 00 00 02 00 00 00 03 00 00 00")),
               BuildSvcReadings(kAddr, std::array<uint32_t, 3>{1, 2, 3}));
-    EXPECT_EQ(request(Hex("69 00 00 80 3F")), BuildSvcValue(kAddr, 0x3F800000));
-    EXPECT_EQ(request(Hex("06 01")), BuildDefaultRange(kAddr, 1));
-    EXPECT_EQ(request(Hex("07 10")), BuildConversions(kAddr, 16));
 }
 
 TEST_F(Scheduler, UnknownOrMalformedItemsAreNotQueued) {
