@@ -198,11 +198,11 @@ bool TComm32KX::FailOpen(int code) {
 }
 
 bool TComm32KX::OpenPort() {
-    if (port_) return true;
     if (portIndex_ == 0) {
         ClosePort();
         return false;
     }
+    if (port_) return true;
     lastPortName_ = comPort_;
     std::unique_ptr<TSerialPort> port = portFactory_();
     switch (port->Open(comPort_)) {

@@ -3,7 +3,9 @@
 
 #include "comm/VirtualPorts.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -24,6 +26,9 @@ bool IsPhantomUart(const fs::path& entry) {
 
 std::vector<std::string> ListSystemSerialPorts() {
     std::vector<std::string> names;
+    // K730_SYSTEM_PORTS=0 leaves only the virtual ports: tests and training
+    // setups that must not touch the machine's own serial lines.
+    if (const char* use = std::getenv("K730_SYSTEM_PORTS"); use && std::string_view(use) == "0") return names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator("/sys/class/tty", ec)) {
         const std::string name = entry.path().filename().string();

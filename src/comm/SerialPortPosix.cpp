@@ -11,6 +11,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -84,6 +86,14 @@ void AskLowLatency(int fd) {
     ioctl(fd, TIOCSSERIAL, &serial);
 }
 
+// Pseudo-terminal slaves (majors 136..143).
+bool IsPseudoTerminal(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+    const unsigned int major = ::major(info.st_rdev);
+    return major >= 136 && major <= 143;
+}
+
 bool RaiseRtsOnSend(int fd) {
     serial_rs485 rs485{};
     rs485.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
@@ -129,6 +139,7 @@ TPortOpenResult TSerialPortPosix::OpenDevice(const std::string& path) {
         return error == EWOULDBLOCK ? TPortOpenResult::busy : TPortOpenResult::failed;
     }
     AskLowLatency(fd_);
+    pseudo_ = IsPseudoTerminal(fd_);
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
         Close();
         return TPortOpenResult::failed;
@@ -155,20 +166,31 @@ bool TSerialPortPosix::Configure(const TPortConfig& config) {
     tio.c_cflag |= control | CLOCAL | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
+    // A rate set through termios2 earlier leaves a code the old interface
+    // refuses; start from a plain one, the real rate follows.
+    cfsetspeed(&tio, B9600);
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
     const uint32_t rate = BaudValue(config.line.baud);
     if (!SetLinuxBaud(fd_, rate)) return false;
-    if (config.rtsCtrlToggle && !RaiseRtsOnSend(fd_)) return false;
+    if (config.rtsCtrlToggle && !RaiseRtsOnSend(fd_) && !pseudo_) return false;
     if (config.dtrCtrlEnable) SetDTR(true);
     if (config.rtsCtrlEnable) SetRTS(true);
     // The driver may have stored something else than asked; check.
     termios check{};
     uint32_t actualRate = 0;
     if (tcgetattr(fd_, &check) != 0 || !GetLinuxBaud(fd_, actualRate)) return false;
+    configured_ = config.line;
+    // A pty has no line: the kernel keeps it at 8 data bits without parity and
+    // does not keep every rate, whatever is asked. That is not a refusal there.
+    if (pseudo_) return true;
     return (check.c_cflag & CHECKED_FLAGS) == control && actualRate == rate;
 }
 
 bool TSerialPortPosix::ReadLineSettings(TLineSettings& line) const {
+    if (pseudo_ && IsOpen()) {
+        line = configured_; // what the peer on the pty was promised
+        return true;
+    }
     termios tio{};
     uint32_t rate = 0;
     if (!IsOpen() || tcgetattr(fd_, &tio) != 0 || !GetLinuxBaud(fd_, rate)) return false;

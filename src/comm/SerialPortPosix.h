@@ -38,8 +38,10 @@ private:
     void SetModemLine(int line, bool on);
 
     int fd_ = -1;
-    int wake_[2] = {-1, -1}; // a byte in the pipe means "cancelled"
-    TLineMarks marks_;       // only the read thread touches it (and PurgeInput, also the read thread)
+    int wake_[2] = {-1, -1};   // a byte in the pipe means "cancelled"
+    bool pseudo_ = false;      // a pseudo-terminal: no line, no modem lines
+    TLineSettings configured_; // the line asked for by the last Configure
+    TLineMarks marks_;         // only the read thread touches it (and PurgeInput, also the read thread)
 };
 
 } // namespace k730

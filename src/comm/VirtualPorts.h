@@ -11,7 +11,8 @@
 namespace k730 {
 
 // $XDG_RUNTIME_DIR/k730/ports, or /tmp/k730-<uid>/ports when XDG_RUNTIME_DIR is unset.
-// The environment variable K730_PORTS_DIR overrides both (tests use a folder of their own).
+// The environment variable K730_PORTS_DIR overrides both (tests use a folder of their own);
+// K730_SYSTEM_PORTS=0 hides the system's own serial devices from the port list.
 std::filesystem::path VirtualPortFolder();
 
 // Creates (or replaces) the link `name` -> `target` in the folder, creating the folder.

@@ -26,6 +26,46 @@ std::string SerialAndYearText(uint16_t serial, uint16_t year) {
 
 namespace {
 
+// Lower case for the ASCII letters and the Polish capitals of UTF-8 texts.
+std::string FoldCase(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 'A' && c <= 'Z') {
+            out += static_cast<char>(c - 'A' + 'a');
+        } else if ((c == 0xC4 || c == 0xC5) && i + 1 < text.size()) {
+            // Ą Ć Ę Ł Ń Ś Ź Ż differ from their small letters by one in the second byte.
+            unsigned char next = static_cast<unsigned char>(text[i + 1]);
+            const bool capital =
+                (c == 0xC4 && (next == 0x84 || next == 0x86 || next == 0x98)) ||
+                (c == 0xC5 && (next == 0x81 || next == 0x83 || next == 0x9A || next == 0xB9 || next == 0xBB));
+            out += static_cast<char>(c);
+            out += static_cast<char>(capital ? next + 1 : next);
+            ++i;
+        } else if (c == 0xC3 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x93) {
+            out += "\xC3\xB3"; // Ó
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string MeterNameText(std::string_view descriptor) {
+    const std::string folded = FoldCase(descriptor);
+    if (descriptor.empty() || folded == "żaden" || folded == "none") return std::string(UNKNOWN_VALUE_TEXT);
+    return EscapeAmpersands(descriptor);
+}
+
+std::string MeterNumberText(std::string_view serialAndYear) {
+    return serialAndYear.empty() ? std::string(UNKNOWN_VALUE_TEXT) : std::string(serialAndYear);
+}
+
+namespace {
+
 constexpr bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

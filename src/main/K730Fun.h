@@ -29,6 +29,12 @@ std::string ProductionYearText(uint16_t year);
 // Serial text, "/", year text.
 std::string SerialAndYearText(uint16_t serial, uint16_t year);
 
+// The meter name of the main window: the descriptor with ampersands doubled,
+// or "-----" when it is empty or reads "żaden" / "none" (the no-port entry).
+std::string MeterNameText(std::string_view descriptor);
+// SerialAndYearText, or "-----" for an empty text.
+std::string MeterNumberText(std::string_view serialAndYear);
+
 // Compares firmware versions group by group of digits: -1, 0 or 1.
 int CompareVersions(std::string_view a, std::string_view b);
 // Firmware from this version on is "new" (TMeterInfo::NewFirmware).

@@ -2,9 +2,9 @@
 // build it from the meter's identity answer.
 #pragma once
 
+#include "protocol/MerBusAnswers.h"
+
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string>
 
 namespace k730 {
@@ -59,11 +59,9 @@ struct TIdentity {
     std::string IdentityText; // all texts joined with CR LF
 };
 
-// Identity answer frames shorter than this cannot hold the 18-byte trailer.
-constexpr size_t IDENTITY_MIN_FRAME = 26;
-
-// Decodes a whole identity answer frame (0x81). Texts arrive in Windows-1250
-// and come out UTF-8. Nothing when the frame is too short for its trailer.
-std::optional<TIdentity> DecodeIdentity(std::span<const uint8_t> frame, const TMeterInfo& stored);
+// The record an identity answer describes (texts in UTF-8). Ranges past the
+// count are not the meter's and are held as 0; NewFirmware follows the
+// firmware version.
+TIdentity MeterInfoFromIdentity(const TIdentityAnswer& answer, const TMeterInfo& stored);
 
 } // namespace k730

@@ -23,6 +23,19 @@ std::string LabelText(std::string_view caption, bool valid, bool over, const std
 
 } // namespace
 
+TMinMaxAvInput MinMaxAvInputFrom(const TStatusAnswer& status) {
+    TMinMaxAvInput in;
+    in.Sample.Value = status.value.value_or(0);
+    in.Sample.OverRange = status.flags.value_or(0) & 0x01;
+    in.Sample.RangeFullScale = status.rangeFullScale.value_or(0);
+    in.Sample.RawReading = status.rawCount.value_or(0);
+    in.Sample.LoopDac = status.loopDacInUse.value_or(0);
+    in.Sample.TempCode = status.temperatureCode.value_or(0);
+    in.BatchMin = status.minimum.value_or(0);
+    in.BatchMax = status.maximum.value_or(0);
+    return in;
+}
+
 void TMinMaxAv::AddStatus(const TMinMaxAvInput& input, char decimalSeparator) {
     const TMinMaxAvSample& sample = input.Sample;
     const float fullScale = sample.RangeFullScale;

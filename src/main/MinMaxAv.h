@@ -2,6 +2,8 @@
 // moving average over the last WindowLength status answers.
 #pragma once
 
+#include "protocol/MerBusAnswers.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -24,6 +26,9 @@ struct TMinMaxAvInput {
     float BatchMin = 0; // minimum of the conversion batch
     float BatchMax = 0; // maximum of the conversion batch
 };
+
+// The fields of a status answer; a field the answer does not carry reads as 0.
+TMinMaxAvInput MinMaxAvInputFrom(const TStatusAnswer& status);
 
 constexpr int DEFAULT_AVER_COUNT = 5;
 

@@ -31,6 +31,16 @@ int IndexOf(const float (&ranges)[3], int count, float fullScale) {
 
 } // namespace
 
+TRangeReading RangeReadingFrom(const TStatusAnswer& status) {
+    TRangeReading r;
+    r.FullScale = status.rangeFullScale.value_or(0);
+    r.OverRange = HasStatusFlag(status.flags.value_or(0), sfOverRange);
+    r.BatchMin = status.minimum.value_or(0);
+    r.BatchMax = status.maximum.value_or(0);
+    r.RawReading = status.rawCount.value_or(0);
+    return r;
+}
+
 std::optional<int> AutoRangeTarget(const float (&ranges)[3], int rangeCount, const TRangeReading& reading) {
     const int count = rangeCount < 0 ? 0 : (rangeCount > 3 ? 3 : rangeCount);
     const float fullScale = reading.FullScale;

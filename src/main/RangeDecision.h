@@ -3,6 +3,8 @@
 // far enough from the last zeroing to zero the measuring system again.
 #pragma once
 
+#include "protocol/MerBusAnswers.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -23,6 +25,9 @@ struct TRangeReading {
     float BatchMax = 0;
     int32_t RawReading = 0;
 };
+
+// The fields of a status answer; a field the answer does not carry reads as 0.
+TRangeReading RangeReadingFrom(const TStatusAnswer& status);
 
 // The range index to switch to, or nothing when the range in use is right.
 // Ranges are the meter's first rangeCount full-scale values. When the

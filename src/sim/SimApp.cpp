@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -77,7 +78,10 @@ bool TSimApp::Start(std::string& error) {
             TSimLineEvent once;
             if (!ApplyFaultCommand(fault, unit->channel->Faults(), once, error)) return false;
         }
-        if (!unit->stateFile.empty() && !SaveEeprom(unit->stateFile, unit->meter->Eeprom(), error))
+        // A new state file shows its format at once; an existing one is rewritten
+        // only when a command changes the EEPROM.
+        if (!unit->stateFile.empty() && !std::filesystem::exists(unit->stateFile) &&
+            !SaveEeprom(unit->stateFile, unit->meter->Eeprom(), error))
             return false;
         channels.push_back(unit->channel.get());
         units_.push_back(std::move(unit));
@@ -126,6 +130,7 @@ int TSimApp::TimeoutMs(int64_t nowUs) const {
     for (const auto& unit : units_) {
         if (auto due = unit->channel->NextDueUs()) next = std::min(next, *due);
         if (unit->replugAtUs >= 0) next = std::min(next, unit->replugAtUs);
+        if (unit->breakEndUs >= 0) next = std::min(next, unit->breakEndUs);
         if (unit->port.HasUnwritten()) next = std::min(next, nowUs + 1000);
     }
     return static_cast<int>(std::max<int64_t>(0, (next - nowUs + 999) / 1000));
@@ -142,6 +147,10 @@ void TSimApp::ServicePorts(int64_t nowUs) {
             else
                 std::cerr << "k730-sim: " << unit->name << ": " << error << std::endl;
         }
+        if (unit->breakEndUs >= 0 && nowUs >= unit->breakEndUs) {
+            unit->port.SetBreak(false);
+            unit->breakEndUs = -1;
+        }
         if (!unit->port.IsOpen()) continue;
         const TBytes in = unit->port.Read();
         if (!in.empty()) unit->channel->Receive(in, unit->port.ProgramLine(), nowUs);
@@ -155,6 +164,12 @@ void TSimApp::RunControlLine(const std::string& line, int replyFd) {
     const std::string reply = control_->Execute(line, nowUs, requests) + "\n";
     for (const TSimPortRequest& r : requests) {
         TUnit& unit = *units_[r.channel];
+        if (r.event.kind == TSimLineEvent::TKind::leBreak) {
+            const bool real = unit.port.SetBreak(true);
+            if (real) unit.breakEndUs = nowUs + r.event.durationMs * int64_t{1000};
+            unit.channel->Break(r.event.durationMs, nowUs, !real);
+            continue;
+        }
         unit.port.Close();
         unit.channel->Clear();
         unit.replugAtUs = nowUs + r.event.durationMs * int64_t{1000};

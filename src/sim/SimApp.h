@@ -34,6 +34,7 @@ private:
         std::unique_ptr<TSimChannel> channel;
         TSimPort port;
         int64_t replugAtUs = -1; // unplugged until then
+        int64_t breakEndUs = -1; // a real line held at space until then
     };
     struct TClient {
         int fd;

@@ -103,12 +103,12 @@ std::optional<int64_t> TSimChannel::NextDueUs() const {
     return out_.front().dueUs;
 }
 
-void TSimChannel::Break(int durationMs, int64_t nowUs) {
+void TSimChannel::Break(int durationMs, int64_t nowUs, bool withZero) {
     const TBytes zero{0};
     const int64_t start = std::max(nowUs, lineFreeUs_);
-    Schedule(zero, start);
+    if (withZero) Schedule(zero, start);
     lineFreeUs_ = start + durationMs * int64_t{1000};
-    Log("tx", zero, "break");
+    Log("tx", withZero ? zero : TBytes{}, "break");
 }
 
 void TSimChannel::Clear() {

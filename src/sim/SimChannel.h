@@ -4,11 +4,11 @@
 // faults applied. Driven by the caller's clock; knows nothing of ttys.
 #pragma once
 
+#include "protocol/ReceiveBuffer.h"
 #include "sim/SimFaults.h"
 #include "sim/SimLine.h"
 #include "sim/SimLog.h"
 #include "sim/SimMeter.h"
-#include "sim/SimReceiveStopgap.h"
 
 #include <deque>
 #include <optional>
@@ -34,7 +34,9 @@ public:
     std::optional<int64_t> NextDueUs() const;
 
     // A break: the line held at space for durationMs, read by a UART as one 0x00.
-    void Break(int durationMs, int64_t nowUs);
+    // A tty that can hold the line itself gets no 0x00 (withZero false); the
+    // answers wait for the break to end either way.
+    void Break(int durationMs, int64_t nowUs, bool withZero = true);
 
     // The port went away: forget half-received requests and unsent answers.
     void Clear();

@@ -160,8 +160,7 @@ std::string TSimControl::ExecuteOn(TSimChannel& channel, size_t index, const std
         TSimLineEvent event;
         std::string error;
         if (!ApplyFaultCommand(rest, channel.Faults(), event, error)) return Error(error);
-        if (event.kind == TSimLineEvent::TKind::leBreak) channel.Break(event.durationMs, nowUs);
-        if (event.kind == TSimLineEvent::TKind::leUnplug) requests.push_back({index, event});
+        if (event.kind != TSimLineEvent::TKind::leNone) requests.push_back({index, event});
     } else if (verb == "set") {
         return SetIdentity(meter, rest);
     } else if (verb == "power") {

@@ -11,7 +11,8 @@
 
 namespace k730::sim {
 
-// A line event the port layer carries out (the channel cannot unplug its tty).
+// A line event the port layer carries out: only it can unplug its tty or hold
+// a real line at space.
 struct TSimPortRequest {
     size_t channel;
     TSimLineEvent event;

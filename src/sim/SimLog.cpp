@@ -39,7 +39,6 @@ void TSimLog::Write(int64_t epochMs, const std::string& port, const char* dir, c
                     const char* note) {
     if (!out_.is_open()) return;
     const std::string line = Entry(epochMs, port, dir, bytes, note);
-    std::lock_guard lock(mutex_);
     out_ << line << '\n';
     out_.flush();
 }

@@ -5,7 +5,6 @@
 #include "protocol/MerBusFun.h"
 
 #include <fstream>
-#include <mutex>
 #include <string>
 
 namespace k730::sim {
@@ -26,8 +25,7 @@ public:
                              const char* note);
 
 private:
-    std::mutex mutex_; // guards out_: several meters write to one log
-    std::ofstream out_;
+    std::ofstream out_; // one log for every meter; they all run on the poll loop's thread
 };
 
 } // namespace k730::sim

@@ -3,7 +3,8 @@
 // identity answers in SimMeterMeasure.cpp.
 #include "sim/SimMeter.h"
 
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
+#include "protocol/MerBusFrames.h"
 
 namespace k730::sim {
 
@@ -31,14 +32,7 @@ bool TSimMeter::RangeExists(unsigned index) const {
 TBytes TSimMeter::Answer(uint8_t command, std::span<const uint8_t> data) const {
     const uint8_t code =
         command == MERBUS_REFUSAL ? MERBUS_REFUSAL : static_cast<uint8_t>(command | MERBUS_ANSWER_BIT);
-    TBytes frame{MERBUS_START, 0, 0, code, MERBUS_FIXED};
-    PutU16(frame, Address());
-    frame.push_back(mode_);
-    frame.insert(frame.end(), data.begin(), data.end());
-    frame.push_back(MERBUS_END);
-    frame[1] = static_cast<uint8_t>(frame.size() & 0xFF);
-    frame[2] = static_cast<uint8_t>(frame.size() >> 8);
-    return frame;
+    return BuildAnswer(code, MERBUS_FIXED, Address(), mode_, data);
 }
 
 TBytes TSimMeter::Refusal(uint8_t command) const {
@@ -48,11 +42,11 @@ TBytes TSimMeter::Refusal(uint8_t command) const {
 
 std::optional<TBytes> TSimMeter::Handle(std::span<const uint8_t> frame, int64_t nowMs) {
     if (frame.size() < 8 || frame.front() != MERBUS_START || frame.back() != MERBUS_END) return std::nullopt;
-    if (GetU16(frame, 1) != frame.size() || frame[4] != MERBUS_FIXED) return std::nullopt;
+    if (ReadU16(frame, 1) != frame.size() || frame[4] != MERBUS_FIXED) return std::nullopt;
     const uint8_t command = frame[3];
     // Codes from 0x7F up are answers: another meter's, or our own coming back.
     if (command >= MERBUS_REFUSAL) return std::nullopt;
-    const uint16_t to = GetU16(frame, 5);
+    const uint16_t to = ReadU16(frame, 5);
     if (to != Address() && to != MERBUS_BROADCAST) return std::nullopt;
     FinishZeroing(nowMs);
     TData body = frame.subspan(7, frame.size() - 8);
@@ -102,12 +96,12 @@ std::optional<TBytes> TSimMeter::Dispatch(uint8_t command, uint16_t requestAddre
 
 std::optional<TBytes> TSimMeter::Settings(uint8_t command, uint16_t requestAddress, TData data, int64_t) {
     if (command == CMD_SET_MERBUS_ADDRESS) {
-        if (data.size() != 2 || GetU16(data, 0) == MERBUS_BROADCAST) return Refusal(command);
-        eeprom_.address = GetU16(data, 0);
+        if (data.size() != 2 || ReadU16(data, 0) == MERBUS_BROADCAST) return Refusal(command);
+        eeprom_.address = ReadU16(data, 0);
         addressOverride_.reset(); // the new address is this meter's own
         ChangeEeprom();
         TBytes sentTo;
-        PutU16(sentTo, requestAddress);
+        AppendU16(sentTo, requestAddress);
         return Answer(command, sentTo); // from the new address
     }
     if (data.size() > 1) return Refusal(command);

@@ -3,7 +3,7 @@
 #include "sim/SimMeter.h"
 
 #include "main/Cp1250.h"
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +31,9 @@ TBytes TSimMeter::IdentityData() const {
         PutText(out, line);
     out.push_back(eeprom_.kind);
     for (float r : eeprom_.ranges)
-        PutF32(out, r);
-    PutU16(out, eeprom_.serial);
-    PutU16(out, eeprom_.year);
+        AppendF32(out, r);
+    AppendU16(out, eeprom_.serial);
+    AppendU16(out, eeprom_.year);
     return out;
 }
 
@@ -75,7 +75,7 @@ TSimReading TSimMeter::Measure(int64_t nowMs) {
     r.maximum = static_cast<float>(high);
     r.loopDac = (mode_ == smForcing4mA || mode_ == smDacDriving) ? forcing_ : LoopDac(r.rawCounts);
 
-    if (r.rawCounts > fullScaleCounts) r.flags |= sfOverrange;
+    if (r.value > r.fullScale) r.flags |= sfOverrange; // the value exceeds the range
     if (zeroing_.command == CMD_ZERO_DETECTOR || zeroing_.command == CMD_SVC_ZERO_DETECTOR)
         r.flags |= sfDetectorZeroing;
     if (zeroing_.command == CMD_ZERO_SYSTEM) r.flags |= sfSystemZeroing;
@@ -95,22 +95,22 @@ TBytes TSimMeter::StatusData(int64_t nowMs) {
     TBytes out;
     out.push_back(resetPending_ ? static_cast<uint8_t>(sfReset) : r.flags); // offset 8
     resetPending_ = false;
-    PutF32(out, r.value);                                  // 9
-    PutF32(out, r.minimum);                                // 13
-    PutF32(out, r.maximum);                                // 17
-    out.push_back(eeprom_.conversions);                    // 21
-    out.push_back(eeprom_.kind);                           // 22
-    PutU32(out, static_cast<uint32_t>(r.rawCounts));       // 23
-    PutU32(out, static_cast<uint32_t>(systemZeroCounts_)); // 27
-    PutU32(out, static_cast<uint32_t>(darkCounts_));       // 31
-    PutU32(out, r.loopDac);                                // 35
-    PutU16(out, r.temperatureCode);                        // 39
-    PutU32(out, working_.forcing4mA);                      // 41
-    PutF32(out, working_.resultFactor);                    // 45
-    PutF32(out, working_.loopFactor);                      // 49
-    PutU32(out, working_.calTempCode);                     // 53
-    PutF32(out, r.fullScale);                              // 57
-    PutU16(out, zeroTempCode_);                            // 61
+    AppendF32(out, r.value);                                  // 9
+    AppendF32(out, r.minimum);                                // 13
+    AppendF32(out, r.maximum);                                // 17
+    out.push_back(eeprom_.conversions);                       // 21
+    out.push_back(eeprom_.kind);                              // 22
+    AppendU32(out, static_cast<uint32_t>(r.rawCounts));       // 23
+    AppendU32(out, static_cast<uint32_t>(systemZeroCounts_)); // 27
+    AppendU32(out, static_cast<uint32_t>(darkCounts_));       // 31
+    AppendU32(out, r.loopDac);                                // 35
+    AppendU16(out, r.temperatureCode);                        // 39
+    AppendU32(out, working_.forcing4mA);                      // 41
+    AppendF32(out, working_.resultFactor);                    // 45
+    AppendF32(out, working_.loopFactor);                      // 49
+    AppendU32(out, working_.calTempCode);                     // 53
+    AppendF32(out, r.fullScale);                              // 57
+    AppendU16(out, zeroTempCode_);                            // 61
     return out;
 }
 

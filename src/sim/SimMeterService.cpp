@@ -3,7 +3,7 @@
 #include "sim/SimMeter.h"
 
 #include "main/Cp1250.h"
-#include "sim/SimBytes.h"
+#include "protocol/ByteOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,17 +52,17 @@ std::optional<TBytes> TSimMeter::Calibration(uint8_t command, TData data, int64_
     case CMD_SET_FORCING_VALUE: {
         if (data.size() != 4) return Refusal(command);
         // In 4 mA forcing the DAC is kept inside the 4 mA window; the echo tells the value in force.
-        const uint32_t v = GetU32(data, 0);
+        const uint32_t v = ReadU32(data, 0);
         forcing_ =
             mode_ == smForcing4mA ? std::clamp<uint32_t>(v, 0x3800, 0x5000) : std::min<uint32_t>(v, 0xFFFFF);
         TBytes echo;
-        PutU32(echo, forcing_);
+        AppendU32(echo, forcing_);
         return Answer(command, echo);
     }
     case CMD_SET_CAL_PARAMETER: {
         if (data.size() != 5) return Refusal(command);
-        const uint32_t bits = GetU32(data, 1);
-        const float f = GetF32(data, 1);
+        const uint32_t bits = ReadU32(data, 1);
+        const float f = ReadF32(data, 1);
         switch (data[0]) {
         case 1:
             if (!ForcingOk(bits)) return Refusal(command);
@@ -87,7 +87,7 @@ std::optional<TBytes> TSimMeter::Calibration(uint8_t command, TData data, int64_
     }
     default: { // CMD_SAVE_CALIBRATION: only in calibration mode, as both calibration procedures ensure
         if (data.size() != 16 || mode_ != smCalibration) return Refusal(command);
-        const TSimCalibration c{GetU32(data, 0), GetF32(data, 4), GetF32(data, 8), GetU32(data, 12)};
+        const TSimCalibration c{ReadU32(data, 0), ReadF32(data, 4), ReadF32(data, 8), ReadU32(data, 12)};
         if (!ForcingOk(c.forcing4mA) || !ResultFactorOk(c.resultFactor) || !LoopFactorOk(c.loopFactor))
             return Refusal(command);
         working_ = c;
@@ -131,13 +131,13 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
     }
     case CMD_SVC_SERIAL_YEAR:
         if (data.size() != 4) return Refusal(command);
-        eeprom_.serial = GetU16(data, 0);
-        eeprom_.year = GetU16(data, 2);
+        eeprom_.serial = ReadU16(data, 0);
+        eeprom_.year = ReadU16(data, 2);
         ChangeEeprom();
         return Answer(command, {});
     case CMD_SVC_RANGES: {
         if (data.size() != 12) return Refusal(command);
-        std::array<float, 3> ranges{GetF32(data, 0), GetF32(data, 4), GetF32(data, 8)};
+        std::array<float, 3> ranges{ReadF32(data, 0), ReadF32(data, 4), ReadF32(data, 8)};
         for (float r : ranges)
             if (!std::isfinite(r) || r < 0) return Refusal(command);
         eeprom_.ranges = ranges;
@@ -151,7 +151,7 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
     case CMD_SVC_READINGS: {
         if (!data.empty() && data.size() != 12) return Refusal(command);
         if (data.size() == 12) {
-            std::array<float, 3> factors{GetF32(data, 0), GetF32(data, 4), GetF32(data, 8)};
+            std::array<float, 3> factors{ReadF32(data, 0), ReadF32(data, 4), ReadF32(data, 8)};
             for (float f : factors)
                 if (!RangeFactorOk(f)) return Refusal(command);
             eeprom_.rangeFactors = factors;
@@ -159,7 +159,7 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
         }
         TBytes out;
         for (float f : eeprom_.rangeFactors)
-            PutF32(out, f);
+            AppendF32(out, f);
         return Answer(command, out);
     }
     case CMD_SVC_ZERO_DETECTOR:
@@ -167,12 +167,12 @@ std::optional<TBytes> TSimMeter::Service(uint8_t command, TData data, int64_t no
     case CMD_SVC_VALUE: {
         if (!data.empty() && data.size() != 4) return Refusal(command);
         if (data.size() == 4) {
-            if (!TempCoefficientOk(GetF32(data, 0))) return Refusal(command);
-            eeprom_.tempCoefficient = GetF32(data, 0);
+            if (!TempCoefficientOk(ReadF32(data, 0))) return Refusal(command);
+            eeprom_.tempCoefficient = ReadF32(data, 0);
             ChangeEeprom();
         }
         TBytes out;
-        PutF32(out, eeprom_.tempCoefficient);
+        AppendF32(out, eeprom_.tempCoefficient);
         return Answer(command, out);
     }
     default:

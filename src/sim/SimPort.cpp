@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -105,6 +108,7 @@ bool TSimPort::OpenPty(const std::string& name, const TLineSettings& line, std::
     }
     fd_ = master;
     slaveFd_ = slave;
+    pseudo_ = true;
     device_ = path;
     linkName_ = name;
     line_ = line;
@@ -123,6 +127,10 @@ bool TSimPort::OpenTty(const std::string& path, const TLineSettings& line, std::
         ::close(fd);
         return false;
     }
+    struct stat info {};
+    // Unix98 pty slaves have majors 136..143.
+    pseudo_ = fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
+              major(info.st_rdev) <= 143;
     fd_ = fd;
     device_ = path;
     line_ = line;
@@ -157,10 +165,25 @@ void TSimPort::Write(const TBytes& bytes) {
     if (n > 0) unwritten_.erase(unwritten_.begin(), unwritten_.begin() + n);
 }
 
-TLineSettings TSimPort::ProgramLine() const {
+bool TSimPort::SetBreak(bool on) {
+    // A pty accepts the request and does nothing with it, so it is never asked.
+    if (fd_ < 0 || pseudo_) return false;
+    return ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0;
+}
+
+TLineSettings TSimPort::ProgramLine() {
     if (slaveFd_ < 0) return line_;
     termios tio{};
-    if (tcgetattr(slaveFd_, &tio) != 0) return line_;
+    if (tcgetattr(slaveFd_, &tio) != 0) {
+        // Our slave descriptor was hung up (another process made the pty its
+        // controlling terminal and ended): take a fresh one; the tty's settings
+        // are still those the program set.
+        const int fresh = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fresh < 0) return line_;
+        ::close(slaveFd_);
+        slaveFd_ = fresh;
+        if (tcgetattr(slaveFd_, &tio) != 0) return line_;
+    }
     TLineSettings line = LineFromTermios(tio);
     // A program may set any rate as an explicit number (BOTHER), which the
     // classic speed constants cannot express: take the number when there is one.

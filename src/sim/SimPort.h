@@ -32,12 +32,15 @@ public:
     // Writes now what the tty takes; the rest stays queued for the next call.
     void Write(const TBytes& bytes);
     bool HasUnwritten() const { return !unwritten_.empty(); }
+    // Holds a real line at space, or lets it go; false where the tty cannot
+    // (a pseudo-terminal carries bytes, not line states).
+    bool SetBreak(bool on);
     void Flush() { Write({}); }
 
     // Line settings the program put on its side. On a given tty the far side
     // cannot be seen, so the meter's own settings are returned: the real line
     // decides what arrives.
-    TLineSettings ProgramLine() const;
+    TLineSettings ProgramLine();
 
 private:
     int fd_ = -1;      // pty master, or the given tty
@@ -46,6 +49,7 @@ private:
     std::string linkName_;
     TLineSettings line_;
     TBytes unwritten_;
+    bool pseudo_ = false; // a pseudo-terminal, ours or one given by --port
 };
 
 } // namespace k730::sim

@@ -2,6 +2,7 @@
 // this file measures texts, creates the controls and applies the layout.
 #include "ui/ConfBox.h"
 
+#include "files/K730Disk.h"
 #include "main/K730Fun.h"
 
 #include <QApplication>
@@ -53,14 +54,8 @@ QStyle::StandardPixmap PixmapFor(TConfIcon icon) {
 constexpr int ICON_SIZE = 32;
 constexpr int BUTTON_HEIGHT = 25;
 
-// A quarter of a check-box strip in the meter program's terms: one glyph, plus 3.
-int CheckBoxGlyph(const QWidget* widget) {
-    const int indicator = widget->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget);
-    return (indicator > 0 ? indicator : 16) + 3;
-}
-
 TConfSize ItemSize(const QAbstractButton* item, const QString& caption) {
-    const int byRule = item->fontMetrics().horizontalAdvance(" " + caption) + CheckBoxGlyph(item);
+    const int byRule = item->fontMetrics().horizontalAdvance(" " + caption) + CheckBoxGlyphWidth();
     const QSize hint = item->sizeHint();
     return {std::max(byRule, hint.width()), hint.height()};
 }

@@ -5,8 +5,7 @@
 namespace k730 {
 namespace {
 
-TEST(MeterKind, ValidityTypeTextsAndUnits) {
-    EXPECT_TRUE(IsValidMeterType(0x01));
+TEST(MeterKind, ValidityAndUnknownKinds) {
     EXPECT_TRUE(IsValidMeterType(0x83));
     EXPECT_TRUE(IsValidMeterType(0x04));
     EXPECT_FALSE(IsValidMeterType(0x84)); // amperemeter with the luminance bit
@@ -14,30 +13,14 @@ TEST(MeterKind, ValidityTypeTextsAndUnits) {
     EXPECT_FALSE(IsValidMeterType(0x05));
     EXPECT_EQ(MeterTypeText(4, 1, langPolish), "Amperemeter");
     EXPECT_EQ(MeterTypeText(4, 1, langEnglish), "Amperemeter");
-    EXPECT_EQ(MeterTypeText(4, 0, langPolish), "Amperomierz");
     EXPECT_EQ(MeterTypeText(5, 0, langEnglish), "Unknown meter type");
     EXPECT_EQ(MeterTypeText(0x7F, 1, langPolish), "Nieznany typ miernika");
-    EXPECT_EQ(MeterTypeText(3, 0, langEnglish), "Foton irradiance meter");
-    EXPECT_EQ(MeterKindText(3, langPolish), "Radiometr PAR");
-    EXPECT_EQ(MeterUnitText(3, 1), "mol·m^-2·s^-1·sr^-1");
-    EXPECT_EQ(MeterUnitText(2, 1), "W·m^-2·sr^-1");
     EXPECT_EQ(MeterUnitText(5, 0), "");
-    EXPECT_EQ(QuantitySymbol(1, 1), 'L');
-    EXPECT_EQ(QuantitySymbol(2, 0), 'E');
     EXPECT_EQ(QuantitySymbol(4, 1), 'I');
-}
-
-TEST(MeterKind, SmallTables) {
-    EXPECT_EQ(SensitivitySymbol(2, langPolish), "V\"");
     EXPECT_EQ(SensitivitySymbol(10, langPolish), "Błąd");
     EXPECT_EQ(SensitivitySymbol(-1, langEnglish), "Error");
-    EXPECT_EQ(SensitivityIndex("PAR"), 8);
+    EXPECT_EQ(SensitivityIndex("V\""), 2);
     EXPECT_EQ(SensitivityIndex("v"), -1);
-    EXPECT_EQ(YesNoText(0, langPolish), "TAK");
-    EXPECT_EQ(YesNoText(1, langEnglish), "NO");
-    EXPECT_EQ(NoYesText(1, langPolish), "TAK");
-    EXPECT_EQ(LoopStateText(true, langPolish), "włączona");
-    EXPECT_EQ(LoopStateText(false, langEnglish), "turned off");
 }
 
 TEST(MeterTexts, UnknownSerialAndYear) {
@@ -64,6 +47,12 @@ TEST(MeterTexts, VersionComparison) {
 }
 
 TEST(MeterTexts, Ampersands) {
+    EXPECT_EQ(MeterNameText("A&B"), "A&&B");
+    EXPECT_EQ(MeterNameText(""), "-----");
+    EXPECT_EQ(MeterNameText("ŻADEN"), "-----");
+    EXPECT_EQ(MeterNameText("None"), "-----");
+    EXPECT_EQ(MeterNameText("żadna"), "żadna");
+    EXPECT_EQ(MeterNumberText(""), "-----");
     EXPECT_EQ(EscapeAmpersands("A&B"), "A&&B");
     EXPECT_EQ(UnescapeAmpersands("A&&B"), "A&B");
     EXPECT_EQ(UnescapeAmpersands("A&B&&&"), "A&B&&");

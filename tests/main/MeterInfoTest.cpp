@@ -33,6 +33,13 @@ TBytes IdentityFrame(const std::string& texts, uint8_t kindByte, float r0, float
     return frame;
 }
 
+// The record an identity answer frame gives, through the protocol decoder.
+std::optional<TIdentity> Identity(const TBytes& frame, const TMeterInfo& stored) {
+    const auto answer = DecodeIdentity(frame);
+    if (!answer) return std::nullopt;
+    return MeterInfoFromIdentity(*answer, stored);
+}
+
 TEST(Identity, TextsKindRangesSerialAndYear) {
     TMeterInfo stored;
     stored.DefaultRange = 2;
@@ -45,7 +52,7 @@ TEST(Identity, TextsKindRangesSerialAndYear) {
                             "d\x9F\0\0\0";
     const std::string texts(area, sizeof area - 1);
     const TBytes frame = IdentityFrame(texts, 0x81, 2, 20, 200, 1234, 2021);
-    const auto id = DecodeIdentity(frame, stored);
+    const auto id = Identity(frame, stored);
     ASSERT_TRUE(id);
     const TMeterInfo& info = id->Info;
     EXPECT_EQ(info.ModelDescriptor, "K-730/V/2M/L1/3/A1");
@@ -69,7 +76,7 @@ TEST(Identity, TextsKindRangesSerialAndYear) {
 TEST(Identity, RangeCountStopsAtTheFirstValueNotPositive) {
     const TMeterInfo stored;
     auto count = [&](float a, float b, float c) {
-        return DecodeIdentity(IdentityFrame(std::string("X\0", 2), 1, a, b, c, 1, 1), stored)->Info;
+        return Identity(IdentityFrame(std::string("X\0", 2), 1, a, b, c, 1, 1), stored)->Info;
     };
     EXPECT_EQ(count(0, 20, 200).RangeCount, 0);
     const TMeterInfo gap = count(500, 0, 20);
@@ -81,18 +88,18 @@ TEST(Identity, RangeCountStopsAtTheFirstValueNotPositive) {
 
 TEST(Identity, ShortFramesAndLastVersionWins) {
     const TMeterInfo stored;
-    EXPECT_FALSE(DecodeIdentity(TBytes(25, 0), stored));
+    EXPECT_FALSE(Identity(TBytes(25, 0), stored));
     // No text area at all, and a last text without its terminating zero.
-    const auto bare = DecodeIdentity(IdentityFrame("", 2, 1, 0, 0, 0xFFFF, 0xFFFF), stored);
+    const auto bare = Identity(IdentityFrame("", 2, 1, 0, 0, 0xFFFF, 0xFFFF), stored);
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->Info.ModelDescriptor, "");
     EXPECT_EQ(bare->Info.SerialNumber, 0xFFFF);
-    const auto two = DecodeIdentity(IdentityFrame(std::string("D\0"
-                                                              "1.0\0"
-                                                              "2.5",
-                                                              10),
-                                                  2, 1, 0, 0, 1, 1),
-                                    stored);
+    const auto two = Identity(IdentityFrame(std::string("D\0"
+                                                        "1.0\0"
+                                                        "2.5",
+                                                        10),
+                                            2, 1, 0, 0, 1, 1),
+                              stored);
     EXPECT_EQ(two->Info.FirmwareVersion, "2.5");
     EXPECT_TRUE(two->Info.NewFirmware);
 }

@@ -7,12 +7,15 @@
 #include "search/MeterSearch.h"
 #include "search/SearchTexts.h"
 #include "support/SimProcess.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -87,11 +90,13 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "ports");
         setenv("K730_PORTS_DIR", (dir_ / "ports").c_str(), 1);
+        setenv("K730_SYSTEM_PORTS", "0", 1);
     }
     void TearDown() override {
         sims_.clear();
         fs::remove_all(dir_);
         unsetenv("K730_PORTS_DIR");
+        unsetenv("K730_SYSTEM_PORTS");
     }
 
     test::TSimProcess& Sim(const std::vector<std::string>& args, int count = 1) {
@@ -193,6 +198,53 @@ TEST_F(MeterSearchTest, StopOffersWhatWasFoundSoFar) {
     ASSERT_TRUE(loop_.RunUntil([&] { return finished; }, 2s));
     EXPECT_EQ(search.Result(), srOne);
     EXPECT_EQ(search.Ports()[search.FoundPorts()[0]].name, "SIM1");
+}
+
+TEST_F(MeterSearchTest, NoSerialPortAtAllEndsAtOnce) {
+    bool finished = false;
+    TMeterSearch search(loop_, langEnglish, DefaultValues(), Finishing(finished));
+    EXPECT_EQ(search.Start(), srNoPort);
+    EXPECT_TRUE(search.Finished());
+
+    const std::string tool = test::BuildDir() + "/src/tool/k730-tool search 2>&1";
+    FILE* out = popen(tool.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, out), nullptr);
+    EXPECT_STREQ(line, "Serial port not found.\n");
+    EXPECT_EQ(WEXITSTATUS(pclose(out)), 1);
+}
+
+std::string RunTool(const std::string& args, int& status) {
+    FILE* out = popen((test::BuildDir() + "/src/tool/k730-tool " + args + " 2>&1").c_str(), "r");
+    std::string text;
+    char chunk[512];
+    for (size_t n; out && (n = fread(chunk, 1, sizeof chunk, out)) > 0;)
+        text.append(chunk, n);
+    status = out ? WEXITSTATUS(pclose(out)) : -1;
+    return text;
+}
+
+TEST_F(MeterSearchTest, ToolPrintsEveryPortAsTextOrJson) {
+    Sim({"--name", "SIM3", "--serial", "5", "--year", "2020"});
+    TFakeDevice silent("QUIET1", [](const TBytes&) { return TBytes{}; });
+    int status = -1;
+    const std::string text = RunTool("search", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(text.find("QUIET1:  meter not found\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 5/2020\n"), std::string::npos) << text;
+    EXPECT_LT(text.find("QUIET1"), text.find("SIM3")) << "natural port order";
+
+    const auto all = nlohmann::json::parse(RunTool("search --json", status));
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1]["port"], "SIM3");
+    EXPECT_EQ(all[1]["found"], true);
+    EXPECT_EQ(all[1]["baud"], 9600);
+    EXPECT_EQ(all[1]["parity"], "N");
+    EXPECT_EQ(all[1]["data_bits"], 8);
+    EXPECT_EQ(all[1]["stop_bits"], "1");
+    EXPECT_EQ(all[0]["found"], false);
+    EXPECT_EQ(all[0]["text"], "meter not found");
 }
 
 TEST(SearchCriteria, BaudVariesSlowestAndStopBitsFastest) {

@@ -42,6 +42,7 @@ protected:
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         setenv("K730_PORTS_DIR", (dir_ / "ports").c_str(), 1);
+        setenv("K730_SYSTEM_PORTS", "0", 1);
     }
     void TearDown() override {
         sims_.clear();

@@ -13,6 +13,12 @@
 
 #include <functional>
 
+// Font configuration keeps a cache for the life of the process; under the
+// leak checker that is not ours to report.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
 namespace k730 {
 namespace {
 

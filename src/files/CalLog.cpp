@@ -1,0 +1,210 @@
+#include "files/CalLog.h"
+
+#include "files/ByteCodec.h"
+#include "files/DayCount.h"
+#include "files/FileIo.h"
+#include "main/MeterInfo.h"
+#include "main/Cp1250.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace k730 {
+namespace {
+
+bool ReadFixedPart(TByteReader& in, TCalLogRecord& r) {
+    return in.U(r.SerialNumber) && in.U(r.ProductionYear) && in.F64(r.CalDateTime) &&
+           in.U(r.OldForcingValue4mA) && in.U(r.NewForcingValue4mA) && in.F32(r.OldLoopFactor) &&
+           in.F32(r.NewLoopFactor) && in.F32(r.OldResultFactor) && in.F32(r.NewResultFactor) &&
+           in.U(r.CalTempCode);
+}
+
+bool HasNaNFactor(const TCalLogRecord& r) {
+    return std::isnan(r.OldLoopFactor) || std::isnan(r.NewLoopFactor) || std::isnan(r.OldResultFactor) ||
+           std::isnan(r.NewResultFactor);
+}
+
+// Reads one record; the reason is set when it is incomplete or invalid.
+bool ReadRecord(TByteReader& in, TCalLogRecord& r, std::string& reason) {
+    std::string comment, type;
+    if (!in.ZText(comment) || !in.ZText(type)) {
+        reason = "text without a zero byte before the end of the file";
+        return false;
+    }
+    if (!ReadFixedPart(in, r)) {
+        reason = "record shorter than its 40-byte fixed part";
+        return false;
+    }
+    if (HasNaNFactor(r)) {
+        reason = "NaN calibration factor";
+        return false;
+    }
+    r.Comment = Cp1250ToUtf8(comment);
+    r.MeterType = Cp1250ToUtf8(type);
+    return true;
+}
+
+bool WriteAllAt(int fd, std::span<const uint8_t> bytes, off_t at) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CreateLog(const std::string& path, const TCalLogRecord& record) {
+    TBytes bytes(CAL_LOG_MAGIC.begin(), CAL_LOG_MAGIC.end());
+    const TBytes rec = CalRecordBytes(record);
+    bytes.insert(bytes.end(), rec.begin(), rec.end());
+    return WriteFileAtomic(path, bytes, true);
+}
+
+// Keeps the bytes of a damaged log beside it, then cuts the log back to `size`.
+bool CutDamagedTail(int fd, const std::string& path, std::span<const uint8_t> bytes, size_t size) {
+    if (!WriteFileAtomic(FreeDamagedName(path), bytes, true)) return false;
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
+}
+
+bool AppendToOpenLog(int fd, const std::string& path, const TCalLogRecord& record) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) return false;
+    const TCalLogRead read = ParseCalLog(*bytes);
+    if (read.validSize == 0) return false; // not a log: nothing is written
+    if (!read.valid && !CutDamagedTail(fd, path, *bytes, read.validSize)) return false;
+    const TBytes rec = CalRecordBytes(record);
+    const auto at = static_cast<off_t>(read.validSize);
+    if (WriteAllAt(fd, rec, at) && ::fsync(fd) == 0) return true;
+    // A failed append leaves the log as it was.
+    if (::ftruncate(fd, at) == 0) ::fsync(fd);
+    return false;
+}
+
+} // namespace
+
+TCalLogRecord CalLogRecordFor(const TMeterInfo& info, uint32_t newForcingValue4mA, uint32_t calTempCode,
+                              std::string comment, float newLoopFactor, float newResultFactor) {
+    TCalLogRecord r;
+    r.Comment = std::move(comment);
+    r.MeterType = info.ModelDescriptor;
+    r.SerialNumber = info.SerialNumber;
+    r.ProductionYear = info.ProductionYear;
+    r.CalDateTime = NowDays();
+    r.OldForcingValue4mA = info.ForcingValue4mA;
+    r.NewForcingValue4mA = newForcingValue4mA;
+    r.OldLoopFactor = info.LoopFactor;
+    r.NewLoopFactor = newLoopFactor;
+    r.OldResultFactor = info.ResultFactor;
+    r.NewResultFactor = newResultFactor;
+    r.CalTempCode = calTempCode;
+    return r;
+}
+
+TBytes CalFixedPart(const TCalLogRecord& r) {
+    TBytes out;
+    out.reserve(CAL_FIXED_SIZE);
+    PutU(out, r.SerialNumber);
+    PutU(out, r.ProductionYear);
+    PutF64(out, r.CalDateTime);
+    PutU(out, r.OldForcingValue4mA);
+    PutU(out, r.NewForcingValue4mA);
+    PutF32(out, r.OldLoopFactor);
+    PutF32(out, r.NewLoopFactor);
+    PutF32(out, r.OldResultFactor);
+    PutF32(out, r.NewResultFactor);
+    PutU(out, r.CalTempCode);
+    return out;
+}
+
+TBytes CalRecordBytes(const TCalLogRecord& r) {
+    TBytes out;
+    PutZText(out, Utf8ToCp1250(r.Comment));
+    PutZText(out, Utf8ToCp1250(r.MeterType));
+    const TBytes fixed = CalFixedPart(r);
+    out.insert(out.end(), fixed.begin(), fixed.end());
+    return out;
+}
+
+TCalLogRead ParseCalLog(std::span<const uint8_t> bytes) {
+    TCalLogRead result;
+    TByteReader in(bytes);
+    if (!in.Match(CAL_LOG_MAGIC)) {
+        result.error = "not a calibration history log (magic)";
+        return result;
+    }
+    result.validSize = in.Pos();
+    result.valid = true;
+    while (!in.AtEnd()) {
+        TCalLogRecord record;
+        if (!ReadRecord(in, record, result.error)) {
+            result.valid = false;
+            break;
+        }
+        result.records.push_back(std::move(record));
+        result.validSize = in.Pos();
+    }
+    std::reverse(result.records.begin(), result.records.end());
+    return result;
+}
+
+TBytes SerializeCalLog(const TCalLogList& records) {
+    TBytes out(CAL_LOG_MAGIC.begin(), CAL_LOG_MAGIC.end());
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        const TBytes rec = CalRecordBytes(*it);
+        out.insert(out.end(), rec.begin(), rec.end());
+    }
+    return out;
+}
+
+TCalLogRead ReadCalLog(const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        TCalLogRead missing;
+        missing.error = FileExists(path) ? "cannot read the file" : "no such file";
+        return missing;
+    }
+    return ParseCalLog(*bytes);
+}
+
+bool ValidateCalLog(const std::string& path) {
+    return ReadCalLog(path).valid;
+}
+
+bool WriteCalLog(const std::string& path, const TCalLogList& records) {
+    try {
+        return WriteFileAtomic(path, SerializeCalLog(records), true);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool AppendCalLog(const std::string& path, const TCalLogRecord& record) {
+    try {
+        if (!EnsureFolderOf(path)) return false;
+        if (!FileExists(path)) return CreateLog(path, record);
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return false;
+        SetWritable(path);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        bool ok = false;
+        if (fd >= 0) {
+            // Other writers wait until this append is on disk.
+            if (::flock(fd, LOCK_EX) == 0) ok = AppendToOpenLog(fd, path, record);
+            ::close(fd);
+        }
+        ::chmod(path.c_str(), st.st_mode & 07555);
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace k730

@@ -1,0 +1,127 @@
+#include "files/FileIo.h"
+
+#include "files/DayCount.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace k730 {
+namespace {
+
+constexpr mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+std::string FolderOf(const std::string& path) {
+    const auto parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<TBytes> ReadWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    TBytes bytes;
+    uint8_t block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), block, block + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool EnsureFolderOf(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path folder = FolderOf(path);
+    if (std::filesystem::is_directory(folder, ec)) return true;
+    std::filesystem::create_directories(folder, ec);
+    return !ec && std::filesystem::is_directory(folder, ec);
+}
+
+void SyncFolderOf(const std::string& path) {
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool readOnly) {
+    if (!EnsureFolderOf(path)) return false;
+    std::string temp = path + ".tmpXXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const mode_t mode = readOnly ? 0444 : 0644;
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    SyncFolderOf(path);
+    return true;
+}
+
+void SetReadOnly(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode & ~writeBits & 07777);
+}
+
+void SetWritable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), (st.st_mode | S_IWUSR) & 07777);
+}
+
+bool IsReadOnly(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & writeBits) == 0;
+}
+
+std::string FreeDamagedName(const std::string& path) {
+    std::string name = path + ".damaged";
+    for (int i = 1; std::filesystem::exists(name); ++i)
+        name = path + ".damaged." + std::to_string(i);
+    return name;
+}
+
+std::optional<double> FileTimeDays(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return TimeToDays(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+}
+
+bool SetFileTimeDays(const std::string& path, double days) {
+    const auto when = DaysToTime(days);
+    if (!when) return false;
+    const timespec times[2] = {*when, *when};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+} // namespace k730

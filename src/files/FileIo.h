@@ -1,0 +1,45 @@
+// Whole-file reads and crash-safe writes for the program's data files, and the
+// Linux form of the files' attributes: "read-only" is the absence of the write
+// permission bits; "normal" gives the owner write permission back.
+#pragma once
+
+#include "protocol/MerBusFun.h"
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace k730 {
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<TBytes> ReadWholeFile(const std::string& path);
+
+bool FileExists(const std::string& path);
+
+// Creates the folder that holds `path` when it is missing.
+bool EnsureFolderOf(const std::string& path);
+
+// Replaces `path` with `bytes` so that a crash or a full disk leaves either the
+// old file or the new one whole: a temporary file in the same folder is written,
+// flushed to disk, given its final permissions and renamed over the old file.
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool readOnly);
+
+// Flushes the folder entry of `path` (after a rename or a creation).
+void SyncFolderOf(const std::string& path);
+
+// Read-only on disk: the write permission bits cleared. Errors are ignored;
+// the files stay usable without their attributes.
+void SetReadOnly(const std::string& path);
+// Normal: the owner may write again.
+void SetWritable(const std::string& path);
+bool IsReadOnly(const std::string& path);
+
+// A free name beside `path` for the bytes of a damaged file: path + ".damaged",
+// then ".damaged.1", ".damaged.2" ... so an earlier copy is never replaced.
+std::string FreeDamagedName(const std::string& path);
+
+// Last-write time as a local day count since 1899-12-30, when it can be read.
+std::optional<double> FileTimeDays(const std::string& path);
+bool SetFileTimeDays(const std::string& path, double days);
+
+} // namespace k730

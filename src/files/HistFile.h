@@ -1,0 +1,60 @@
+// The measurement history file (a head with the meter's identity, the start and
+// interval and three extreme blocks, then 32-byte records to the end) and its
+// tab-separated text export. Both are written incrementally: a repeated save or
+// export appends the records made since the last one.
+#pragma once
+
+#include "files/HistData.h"
+#include "main/K730Lang.h"
+#include "protocol/MerBusFun.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace k730 {
+
+constexpr std::string_view HIST_MAGIC_PL = "K730 HISTORIA ";
+constexpr std::string_view HIST_MAGIC_EN = "K730 HISTORY ";
+constexpr std::string_view HIST_VERSION = "1.16";
+
+// A measured value as text for its full scale; by default the display's
+// formatting with 18 bits and the digits the full scale is worth.
+using THistValueFormatter = std::function<std::string(float value, float fullScale, char decimal)>;
+std::string DisplayHistValue(float value, float fullScale, char decimal);
+
+struct THistTextFormat {
+    TLanguage lang = langEnglish; // also picks the magic a new history file is written with
+    char decimal = '.';
+    char dateSep = '.';
+    char timeSep = ':';
+    THistValueFormatter value = DisplayHistValue;
+};
+
+struct THistRead {
+    bool valid = false;
+    std::string error;
+    std::string magic;   // as found
+    std::string version; // as found
+    std::string comment; // UTF-8
+};
+
+// Reads history file bytes into `data` (reset first; reset again on failure).
+THistRead ParseHistFile(std::span<const uint8_t> bytes, THistData& data);
+bool ReadHistFile(const std::string& path, THistData& data, std::string& comment);
+
+enum THistWriteKind { hwHistoryFile, hwTextExport };
+
+// Writes or appends; advances SavedCount or ExportedCount and sets FileName or
+// ExportName on success. A file written from the head replaces the old one whole.
+bool WriteHistFile(const std::string& path, THistData& data, THistWriteKind kind, const std::string& comment,
+                   const THistTextFormat& format);
+
+// Pieces of the files, UTF-8 for the texts.
+TBytes HistFileHead(const THistData& data, const std::string& comment, TLanguage lang);
+TBytes HistSampleBytes(const HistSample& s);
+std::string HistExportHead(const THistData& data, const std::string& comment, const THistTextFormat& f);
+std::string HistExportLine(const THistData& data, size_t index, const THistTextFormat& f);
+
+} // namespace k730

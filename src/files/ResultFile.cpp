@@ -1,0 +1,89 @@
+#include "files/ResultFile.h"
+
+#include "files/FileIo.h"
+#include "files/FileTexts.h"
+#include "main/Cp1250.h"
+#include "main/K730Fun.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace k730 {
+namespace {
+
+std::string WithDecimal(std::string text, char decimal) {
+    for (char& c : text)
+        if (c == '.') c = decimal;
+    return text;
+}
+
+std::string Printf(const char* format, double v) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+std::string Hex8(uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", v);
+    return text;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool AppendToOpen(int fd, const std::string& header, const std::string& line, bool created) {
+    if (::flock(fd, LOCK_EX) != 0) return false;
+    if (!created) {
+        std::string head(header.size(), '\0');
+        if (::pread(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) || head != header)
+            return false;
+    } else if (!WriteAll(fd, header)) {
+        return false;
+    }
+    return ::lseek(fd, 0, SEEK_END) >= 0 && WriteAll(fd, line) && ::fsync(fd) == 0;
+}
+
+} // namespace
+
+std::string FormatResultLine(const TResultLineValues& v, char decimal) {
+    const double scale = v.KE * v.FullScale / 16777215.0;
+    const std::string e8 = "%.7E";
+    std::string line = filetext::Fixed(TempCodeToCelsius(v.TempCode), 15, 1, decimal) + "\t";
+    line += WithDecimal(Printf("%.4G", v.FullScale), decimal) + "\t";
+    for (double x : {v.DarkAdc * scale, v.SystemZeroAdc * scale, v.AdcAverage * scale, v.ResultAverage})
+        line += WithDecimal(Printf(e8.c_str(), x), decimal) + "\t";
+    line += Hex8(v.Dac0) + "\t" + Hex8(v.Dac) + "\t";
+    const double current = (static_cast<double>(v.Dac) - static_cast<double>(v.Dac0)) / 4096.0 + 4.0;
+    return line + filetext::Fixed(current, 15, 6, decimal) + "\r\n";
+}
+
+bool AppendResultLine(const std::string& path, const std::string& line) {
+    if (!EnsureFolderOf(path)) return false;
+    struct stat st {};
+    const bool existed = ::stat(path.c_str(), &st) == 0;
+    if (existed) SetWritable(path);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    bool ok = false;
+    if (fd >= 0) {
+        ok = AppendToOpen(fd, Utf8ToCp1250(RESULT_HEADER), Utf8ToCp1250(line), !existed);
+        ::close(fd);
+    }
+    if (existed) ::chmod(path.c_str(), st.st_mode & 07777);
+    return ok;
+}
+
+} // namespace k730
