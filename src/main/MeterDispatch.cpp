@@ -133,12 +133,13 @@ void TMeterController::OnIdentity(const TBytes& frame) {
         merBusAddress_ = *header->address;
         info_.MerBusAddrKnown = true;
     }
-    auto id = DecodeIdentity(frame, info_);
-    if (!id) return; // too short for its trailer: the stored record stays
+    const auto answer = DecodeIdentity(frame);
+    if (!answer) return; // too short for its trailer: the stored record stays
+    TIdentity id = MeterInfoFromIdentity(*answer, info_);
     identified_ = true;
-    TMeterInfo& fresh = id->Info;
+    TMeterInfo& fresh = id.Info;
     fresh.NewFirmware = IsNewFirmware(fresh.FirmwareVersion);
-    identityText_ = id->IdentityText;
+    identityText_ = id.IdentityText;
     const bool rangesDiffer = RangesDiffer(fresh, info_);
     if (rangesDiffer) hooks_.ClearMinMaxAv();
     if (!SameMeterInfo(info_, fresh)) {
