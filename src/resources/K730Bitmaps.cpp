@@ -58,7 +58,8 @@ QImage Blank(int width, int height) {
     return image;
 }
 
-template <std::size_t N> void PutGlyph(QImage& image, int x, int y, const std::array<const char*, N>& rows, QColor c) {
+template <std::size_t N>
+void PutGlyph(QImage& image, int x, int y, const std::array<const char*, N>& rows, QColor c) {
     for (std::size_t row = 0; row < N; ++row)
         for (int col = 0; rows[row][col] != '\0'; ++col)
             if (rows[row][col] == '#') image.setPixelColor(x + col, y + static_cast<int>(row), c);
@@ -96,7 +97,8 @@ void PutBox(QImage& image, QRect r, QColor border, QColor fill) {
 
 QImage Digits() {
     QImage image = Blank(10 * DigitGlyphWidth, DigitGlyphHeight);
-    for (int d = 0; d < 10; ++d) PutGlyph(image, d * DigitGlyphWidth, 0, DigitGlyphs[d], Ink);
+    for (int d = 0; d < 10; ++d)
+        PutGlyph(image, d * DigitGlyphWidth, 0, DigitGlyphs[d], Ink);
     return image;
 }
 
@@ -126,8 +128,10 @@ QImage Samples(bool shortForm) {
     QImage image = Blank(bars * (barWidth + 1) - 1, 15);
     for (int b = 0; b < bars; ++b)
         for (int w = 0; w < barWidth; ++w)
-            for (int h = 0; h < heights[b]; ++h) image.setPixelColor(b * (barWidth + 1) + w, 12 - h, Navy);
-    for (int x = 0; x < image.width(); ++x) image.setPixelColor(x, 13, Ink);
+            for (int h = 0; h < heights[b]; ++h)
+                image.setPixelColor(b * (barWidth + 1) + w, 12 - h, Navy);
+    for (int x = 0; x < image.width(); ++x)
+        image.setPixelColor(x, 13, Ink);
     return image;
 }
 
@@ -138,9 +142,11 @@ QImage MovingAverage() {
     for (int x = 0; x < 19; ++x) {
         const int from = x == 0 ? signal[0] : signal[x - 1];
         const int lo = std::min(from, signal[x]), hi = std::max(from, signal[x]);
-        for (int y = lo; y <= hi; ++y) image.setPixelColor(x, y, OffGrey);
+        for (int y = lo; y <= hi; ++y)
+            image.setPixelColor(x, y, OffGrey);
     }
-    for (int x = 0; x < 19; ++x) image.setPixelColor(x, 7, QColor(0xC8, 0x1E, 0x1E));
+    for (int x = 0; x < 19; ++x)
+        image.setPixelColor(x, 7, QColor(0xC8, 0x1E, 0x1E));
     return image;
 }
 
@@ -161,8 +167,9 @@ QImage Refresh() {
 // The lamp: one 15×15 column per colour of TLEDColor (blue, green, yellow,
 // red, white); row 0 unlit, row 1 lit.
 QImage LedSprites() {
-    const std::array<QColor, 5> colours{QColor(0x2A, 0x6C, 0xF0), QColor(0x22, 0xD0, 0x3A), QColor(0xF8, 0xD8, 0x1C),
-                                        QColor(0xF0, 0x2A, 0x22), QColor(0xF4, 0xF4, 0xF4)};
+    const std::array<QColor, 5> colours{QColor(0x2A, 0x6C, 0xF0), QColor(0x22, 0xD0, 0x3A),
+                                        QColor(0xF8, 0xD8, 0x1C), QColor(0xF0, 0x2A, 0x22),
+                                        QColor(0xF4, 0xF4, 0xF4)};
     QImage image = Blank(5 * LedSpriteSize, 2 * LedSpriteSize);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
