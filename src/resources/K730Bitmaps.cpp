@@ -219,6 +219,49 @@ QImage Logo() {
     return image;
 }
 
+// Speed-button glyphs, 16×16.
+QImage ButtonClear() { // minimum and maximum marks struck out
+    QImage image = Blank(16, 16);
+    for (int x = 2; x < 14; ++x) {
+        image.setPixelColor(x, 3, Navy);
+        image.setPixelColor(x, 12, Navy);
+    }
+    for (int y = 4; y < 12; ++y)
+        image.setPixelColor(7, y, OffGrey), image.setPixelColor(8, y, OffGrey);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xC8, 0x1E, 0x1E), 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.5, 5.5), QPointF(11.5, 10.5));
+    p.drawLine(QPointF(11.5, 5.5), QPointF(4.5, 10.5));
+    return image;
+}
+
+QImage ButtonService() { // a spanner
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x50, 0x58, 0x68), 3.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.0, 12.0), QPointF(9.5, 6.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x50, 0x58, 0x68));
+    p.drawEllipse(QPointF(10.8, 5.2), 3.6, 3.6);
+    p.setBrush(Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.drawRect(QRectF(10.6, 1.0, 3.2, 3.6));
+    return image;
+}
+
+QImage ButtonTraffic() { // a screen of bytes
+    QImage image = Blank(16, 16);
+    PutBox(image, QRect(0, 1, 16, 12), Ink, QColor(0xF8, 0xF8, 0xF8));
+    for (int row = 0; row < 3; ++row)
+        for (int x = 2; x < 14; ++x)
+            if ((x + row) % 4 != 1) image.setPixelColor(x, 3 + row * 3, row == 1 ? LoopGreen : Navy);
+    for (int x = 5; x < 11; ++x)
+        image.setPixelColor(x, 14, Ink);
+    return image;
+}
+
 const std::map<std::string_view, std::function<QImage()>>& Painters() {
     static const std::map<std::string_view, std::function<QImage()>> painters{
         {"BMPDIGITS5X9", Digits},
@@ -232,6 +275,9 @@ const std::map<std::string_view, std::function<QImage()>>& Painters() {
         {"BMPREPETITION", Refresh},
         {"LEDSPRITES", LedSprites},
         {"LOGOMERIDOX", Logo},
+        {"BTNCLEARMINMAX", ButtonClear},
+        {"BTNSERVICE", ButtonService},
+        {"BTNVUDIDO", ButtonTraffic},
     };
     return painters;
 }
