@@ -338,8 +338,8 @@ void TFrameDisplay::SetCentred(bool centred) {
 
 void TFrameDisplay::Recentre() {
     if (!centred_ || parentWidget() == nullptr) return;
-    const QSize room = parentWidget()->size();
-    move((room.width() - width()) / 2, (room.height() - height()) / 2);
+    // Horizontally only: the rows above and below the value belong to the panel.
+    move((parentWidget()->width() - width()) / 2, y());
 }
 
 void TFrameDisplay::resizeEvent(QResizeEvent* event) {

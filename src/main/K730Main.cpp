@@ -103,6 +103,7 @@ TMainForm::TMainForm(int language, QWidget* parent)
     setCentralWidget(central);
 
     ApplyLanguage();
+    SizeDisplayPanel(top->sizeHint().width()); // as wide as the captions make the row above
     FitMessageFont();
     ShowMeterName({}, {});
     ClearDisplay();
@@ -195,30 +196,32 @@ QWidget* TMainForm::BuildDisplayPanel() {
     panelDisplayClient_->setObjectName("PanelDisplayClient");
     frame_ = new TFrameDisplay(panelDisplayClient_);
     BuildMarks(panelDisplayClient_);
-
-    const int tempWidth = labelTemperature_->width();
-    const int minimum = lamp_->width() + MarkGap + icons_->width() + MarkGap + tempWidth + 12;
-    frame_->Setup(palette.color(QPalette::Window), minimum, DecimalSeparator());
-    const int border = panelDisplay_->frameWidth();
-    const QSize client(frame_->FullWidth() + 6, StatsHeight + frame_->FullHeight() + lamp_->height() + 6);
-    panelDisplayClient_->setGeometry(border, border, client.width(), client.height());
-    panelDisplay_->setFixedSize(client.width() + 2 * border, client.height() + 2 * border);
-    frame_->move((client.width() - frame_->width()) / 2, StatsHeight);
-    frame_->SetCentred(false);
-    PlaceMarks(false);
-
     labelDisplay_ = NamedLabel("LabelDisplay", panelDisplay_);
     labelDisplay_->setAlignment(Qt::AlignCenter);
     labelDisplay_->setFont(TFrameDisplay::ValueFont());
-    labelDisplay_->setGeometry(panelDisplayClient_->geometry());
     labelDisplay_->hide();
-
     panelSettings_ = new QFrame(panelDisplay_);
     panelSettings_->setObjectName("PanelSettings");
-    panelSettings_->setGeometry(panelDisplayClient_->geometry());
     BuildSettingsPanel(panelSettings_);
     panelSettings_->hide();
     return panelDisplay_;
+}
+
+void TMainForm::SizeDisplayPanel(int leastWidth) {
+    const QColor background = panelDisplay_->palette().color(QPalette::Window);
+    const int tempWidth = labelTemperature_->width();
+    const int minimum = lamp_->width() + MarkGap + icons_->width() + MarkGap + tempWidth + 12;
+    frame_->Setup(background, minimum, DecimalSeparator());
+    const int border = panelDisplay_->frameWidth();
+    const int clientWidth = std::max(frame_->FullWidth() + 6, leastWidth - 2 * border);
+    const QSize client(clientWidth, StatsHeight + frame_->FullHeight() + lamp_->height() + 6);
+    panelDisplayClient_->setGeometry(border, border, client.width(), client.height());
+    panelDisplay_->setFixedSize(client.width() + 2 * border, client.height() + 2 * border);
+    frame_->move(0, StatsHeight);
+    frame_->SetCentred(true);
+    PlaceMarks(false);
+    labelDisplay_->setGeometry(panelDisplayClient_->geometry());
+    panelSettings_->setGeometry(panelDisplayClient_->geometry());
 }
 
 // The inline settings panel that takes the display's place while a setting is

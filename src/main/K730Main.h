@@ -78,6 +78,7 @@ private:
     void BuildMenus();
     void BuildTopRow(QWidget* top);
     QWidget* BuildDisplayPanel();
+    void SizeDisplayPanel(int leastWidth);
     void BuildSettingsPanel(QWidget* panel);
     void BuildMarks(QWidget* client);
     void ApplyLanguage();
