@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace k730 {
 
@@ -19,5 +20,9 @@ bool RegisterVirtualPort(const std::string& name, const std::filesystem::path& t
 
 // Removes the link `name` if it is one; true when nothing is left behind.
 bool UnregisterVirtualPort(const std::string& name);
+
+// Names of the registered links whose target exists now (a link left behind
+// by a simulator that has ended points nowhere and is not a port).
+std::vector<std::string> ListVirtualPorts();
 
 } // namespace k730

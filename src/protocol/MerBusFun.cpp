@@ -2,8 +2,7 @@
 
 namespace k730 {
 
-TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data,
-                    bool withAccessCode) {
+TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data, bool withAccessCode) {
     TBytes frame;
     frame.reserve(10 + data.size());
     frame.push_back(MERBUS_START);

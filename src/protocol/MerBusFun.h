@@ -17,8 +17,8 @@ using TBytes = std::vector<uint8_t>;
 
 constexpr uint8_t MERBUS_START = 0x68;
 constexpr uint8_t MERBUS_END = 0x16;
-constexpr uint8_t MERBUS_FIXED = 0x06;     // request offset 4; also "executed" in answers
-constexpr uint8_t MERBUS_REFUSAL = 0x7F;   // answer code of a refused command
+constexpr uint8_t MERBUS_FIXED = 0x06;   // request offset 4; also "executed" in answers
+constexpr uint8_t MERBUS_REFUSAL = 0x7F; // answer code of a refused command
 constexpr uint8_t MERBUS_ANSWER_BIT = 0x80;
 constexpr uint16_t MERBUS_BROADCAST = 0xFFFF; // whichever meter listens
 constexpr uint8_t SERVICE_ACCESS_CODE[2] = {0x4B, 0xD3};
@@ -50,10 +50,11 @@ enum TMerBusCommand : uint8_t {
 };
 
 // True for the service commands 96..105, which carry SERVICE_ACCESS_CODE.
-constexpr bool IsServiceCommand(uint8_t command) { return command >= 96 && command <= 105; }
+constexpr bool IsServiceCommand(uint8_t command) {
+    return command >= 96 && command <= 105;
+}
 
 // Builds a request frame; the access code is inserted when withAccessCode is set.
-TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data,
-                    bool withAccessCode);
+TBytes BuildRequest(uint8_t command, uint16_t address, std::span<const uint8_t> data, bool withAccessCode);
 
 } // namespace k730

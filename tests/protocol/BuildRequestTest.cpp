@@ -18,7 +18,8 @@ TEST(BuildRequest, ServiceReadCarriesAccessCode) {
 
 TEST(BuildRequest, DataFollowsHeaderAndLengthCountsAll) {
     const TBytes data = {0x34, 0x12};
-    EXPECT_EQ(BuildRequest(CMD_SET_MERBUS_ADDRESS, 0xFFFF, data, false), Hex("68 0A 00 02 06 FF FF 34 12 16"));
+    EXPECT_EQ(BuildRequest(CMD_SET_MERBUS_ADDRESS, 0xFFFF, data, false),
+              Hex("68 0A 00 02 06 FF FF 34 12 16"));
 }
 
 } // namespace
