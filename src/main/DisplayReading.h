@@ -5,7 +5,11 @@
 // "E" part whose exponent is a multiple of 3).
 #pragma once
 
+#include "main/MeterKind.h"
+#include "protocol/MerBusAnswers.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace k730 {
@@ -19,16 +23,13 @@ struct TDisplayReading {
     std::uint8_t kindByte = 1;    // bits 0..6 kind, bit 7 luminance mode
     bool kindValid = true;        // the kind byte names a unit (IsValidMeterType)
     std::uint8_t statusFlags = 0; // StatusFlags of the answer
-    double temperatureC = 0;      // detector temperature (TempCodeToCelsius)
+    std::string temperatureText = "0,0°C"; // detector temperature with one decimal and "°C"
 };
 
-// StatusFlags bits the display reads.
-inline constexpr std::uint8_t sfOverRange = 0x01;
-inline constexpr std::uint8_t sfResultFactorInvalid = 0x08; // value not shown, "KE ! "
-inline constexpr std::uint8_t sfLoopFactorInvalid = 0x10;   // "KL ! "
-inline constexpr std::uint8_t sfForcingInvalid = 0x20;      // "DAC0 ! "
-inline constexpr std::uint8_t sfLoopOn = 0x40;
-inline constexpr std::uint8_t sfMeterReset = 0xFF; // the whole byte
+// The display's reading of one status answer: the digits worth showing for
+// its range, the value text in them, the kind, flags and temperature. Empty
+// for an answer too short to be shown (55 bytes or fewer) or without a value.
+std::optional<TDisplayReading> MakeDisplayReading(const TStatusAnswer& status, char decimalSeparator);
 
 // What the status icon strip shows.
 struct TIconInputs {

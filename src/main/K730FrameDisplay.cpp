@@ -1,5 +1,7 @@
 #include "main/K730FrameDisplay.h"
 
+#include "main/ValueFormat.h"
+
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
@@ -153,10 +155,8 @@ QString TFrameDisplay::BaseUnit(std::uint8_t kindByte) {
 }
 
 QString TFrameDisplay::Prefix(int q) {
-    static constexpr std::array<const char*, 17> prefixes{"y", "z", "a", "f", "p", "n", "µ", "m", "",
-                                                          "k", "M", "G", "T", "P", "E", "Z", "Y"};
-    if (q < -24 || q > 24 || q % 3 != 0) return "";
-    return QString::fromUtf8(prefixes[static_cast<std::size_t>(q / 3 + 8)]);
+    const std::string_view prefix = SiPrefix(q);
+    return QString::fromUtf8(prefix.data(), static_cast<qsizetype>(prefix.size()));
 }
 
 int TFrameDisplay::UnitWidth(std::uint8_t kindByte, int qLow, int qHigh) {

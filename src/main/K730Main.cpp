@@ -317,7 +317,7 @@ void TMainForm::FitMessageFont() {
 }
 
 void TMainForm::ShowReading(const TDisplayReading& reading) {
-    if (reading.statusFlags == sfMeterReset) {
+    if (IsMeterReset(reading.statusFlags)) {
         ShowDisplayMessage(Q(ResetText(language_)));
     } else if (labelDisplay_->text() == Q(ResetText(language_))) {
         ShowDisplayMessage({});
@@ -326,11 +326,9 @@ void TMainForm::ShowReading(const TDisplayReading& reading) {
     marksShown_ = true;
     lamp_->show();
     lamp_->Blink(cLED_Green, FlashMs);
-    QString temperature = QString::number(reading.temperatureC, 'f', 1);
-    temperature.replace('.', DecimalSeparator());
-    labelTemperature_->setText(temperature + Q("°C"));
+    labelTemperature_->setText(QString::fromStdString(reading.temperatureText));
     labelTemperature_->show();
-    const std::uint8_t bits[3] = {sfResultFactorInvalid, sfLoopFactorInvalid, sfForcingInvalid};
+    const TStatusFlag bits[3] = {sfResultFactorInvalid, sfLoopFactorInvalid, sfForcingValueInvalid};
     for (int i = 0; i < 3; ++i)
         labelWarnings_[i]->setVisible((reading.statusFlags & bits[i]) != 0);
     PlaceMarks(Action("MenuShowIconStatus")->isChecked());
