@@ -15,7 +15,8 @@ std::optional<TDisplayReading> MakeDisplayReading(const TStatusAnswer& status, c
     reading.kindValid = IsValidMeterType(reading.kindByte);
     reading.statusFlags = *status.flags;
     reading.digits = DigitsForValue(reading.fullScale, reading.value);
-    const TValueText text = FormatMeasuredValue(0, reading.digits, reading.fullScale, reading.value, decimalSeparator);
+    const TValueText text =
+        FormatMeasuredValue(0, reading.digits, reading.fullScale, reading.value, decimalSeparator);
     reading.text = text.text;
     reading.exponent = text.exponent;
     reading.temperatureText = TemperatureText(status.temperatureCode.value_or(0), decimalSeparator);

@@ -15,14 +15,14 @@
 namespace k730 {
 
 struct TDisplayReading {
-    std::string text;             // the formatted value, "E" part included when there is one
-    int exponent = 0;             // the decimal exponent of `text` (multiple of 3), 0 without "E"
-    int digits = 6;               // significant digits shown (DigitsForValue)
-    float value = 0;              // measured value, in the meter's unit
-    float fullScale = 5000;       // full scale of the range in use, in the meter's unit
-    std::uint8_t kindByte = 1;    // bits 0..6 kind, bit 7 luminance mode
-    bool kindValid = true;        // the kind byte names a unit (IsValidMeterType)
-    std::uint8_t statusFlags = 0; // StatusFlags of the answer
+    std::string text;                      // the formatted value, "E" part included when there is one
+    int exponent = 0;                      // the decimal exponent of `text` (multiple of 3), 0 without "E"
+    int digits = 6;                        // significant digits shown (DigitsForValue)
+    float value = 0;                       // measured value, in the meter's unit
+    float fullScale = 5000;                // full scale of the range in use, in the meter's unit
+    std::uint8_t kindByte = 1;             // bits 0..6 kind, bit 7 luminance mode
+    bool kindValid = true;                 // the kind byte names a unit (IsValidMeterType)
+    std::uint8_t statusFlags = 0;          // StatusFlags of the answer
     std::string temperatureText = "0,0°C"; // detector temperature with one decimal and "°C"
 };
 
