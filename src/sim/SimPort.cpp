@@ -1,5 +1,7 @@
 #include "sim/SimPort.h"
 
+#include "comm/LinuxBaud.h"
+
 #include "comm/VirtualPorts.h"
 
 #include <algorithm>
@@ -159,7 +161,11 @@ TLineSettings TSimPort::ProgramLine() const {
     if (slaveFd_ < 0) return line_;
     termios tio{};
     if (tcgetattr(slaveFd_, &tio) != 0) return line_;
-    return LineFromTermios(tio);
+    TLineSettings line = LineFromTermios(tio);
+    // A program may set any rate as an explicit number (BOTHER), which the
+    // classic speed constants cannot express: take the number when there is one.
+    if (uint32_t rate = 0; GetLinuxBaud(slaveFd_, rate) && rate != 0) line.baud = static_cast<int>(rate);
+    return line;
 }
 
 } // namespace k730::sim

@@ -1,4 +1,5 @@
 // k730-tool frame build | split
+#include "protocol/ReceiveBuffer.h"
 #include "tool/HexText.h"
 #include "tool/ToolCommands.h"
 
@@ -9,6 +10,9 @@
 
 namespace k730::tool {
 namespace {
+
+// The 16-bit length field counts the whole frame, access code included.
+constexpr size_t kMaxRequestData = 0xFFFF - 10;
 
 struct TBuildArgs {
     std::string command;
@@ -32,9 +36,33 @@ int RunBuild(const TBuildArgs& args) {
         std::cerr << "k730-tool: DATA must be pairs of hex digits\n";
         return exitUsage;
     }
+    if (data->size() > kMaxRequestData) {
+        std::cerr << "k730-tool: DATA is too long for one frame\n";
+        return exitUsage;
+    }
     const auto cmd = static_cast<uint8_t>(*command);
     std::cout << FormatHex(BuildRequest(cmd, static_cast<uint16_t>(*address), *data, IsServiceCommand(cmd)))
               << "\n";
+    return exitOk;
+}
+
+// The bytes are fed one at a time, as a slow line delivers them, so a frame
+// behind a stray start byte is found wherever it ends and the result does not
+// depend on how the dump happens to be cut into blocks. Bytes that belong to
+// no complete frame are left out.
+int RunSplit(bool merBus2) {
+    const std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    const auto bytes = ParseHex(text);
+    if (!bytes) {
+        std::cerr << "k730-tool: standard input must be pairs of hex digits\n";
+        return exitUsage;
+    }
+    TReceiveBuffer buffer;
+    for (size_t at = 0; at < bytes->size(); ++at) {
+        buffer.Append(std::span<const uint8_t>(*bytes).subspan(at, 1));
+        while (const size_t length = merBus2 ? buffer.ExtractMerBus2Frame() : buffer.ExtractFrame())
+            std::cout << FormatHex(buffer.TakeFrame(length)) << "\n";
+    }
     return exitOk;
 }
 
@@ -50,6 +78,12 @@ void AddFrameCommands(CLI::App& app, int& status) {
     build->add_option("ADDR", args->address, "meter address, decimal or 0x-hex")->required();
     build->add_option("DATA", args->data, "request data as hex, e.g. 12AB");
     build->callback([args, &status] { status = RunBuild(*args); });
+
+    auto merBus2 = std::make_shared<bool>(false);
+    auto* split =
+        frame->add_subcommand("split", "Cut hex bytes from standard input into frames, one per line");
+    split->add_flag("--merbus2", *merBus2, "separate MerBus2 frames instead of MerBus1");
+    split->callback([merBus2, &status] { status = RunSplit(*merBus2); });
 }
 
 } // namespace k730::tool

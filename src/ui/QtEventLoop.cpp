@@ -8,9 +8,9 @@
 
 namespace k730 {
 
-QtEventLoop::QtEventLoop() : context_(std::make_unique<QObject>()) {}
+TQtEventLoop::TQtEventLoop() : context_(std::make_unique<QObject>()) {}
 
-QtEventLoop::~QtEventLoop() {
+TQtEventLoop::~TQtEventLoop() {
     std::unique_ptr<QObject> context;
     {
         std::lock_guard lock(postMutex_);
@@ -21,13 +21,13 @@ QtEventLoop::~QtEventLoop() {
 
 // Events posted to one receiver are delivered in the order they were posted,
 // which keeps the order of functions posted from one thread.
-void QtEventLoop::Post(std::function<void()> fn) {
+void TQtEventLoop::Post(std::function<void()> fn) {
     std::lock_guard lock(postMutex_);
     if (!context_) return;
     QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
 }
 
-TCommEventLoop::TTimerId QtEventLoop::StartTimer(uint32_t intervalMs, std::function<void()> onTick) {
+TCommEventLoop::TTimerId TQtEventLoop::StartTimer(uint32_t intervalMs, std::function<void()> onTick) {
     const TTimerId id = nextId_++;
     auto* timer = new QTimer(context_.get());
     timer->setTimerType(Qt::PreciseTimer);
@@ -41,7 +41,7 @@ TCommEventLoop::TTimerId QtEventLoop::StartTimer(uint32_t intervalMs, std::funct
     return id;
 }
 
-void QtEventLoop::StopTimer(TTimerId id) {
+void TQtEventLoop::StopTimer(TTimerId id) {
     const auto it = timers_.find(id);
     if (it == timers_.end()) return;
     QTimer* timer = it->second;
@@ -50,12 +50,12 @@ void QtEventLoop::StopTimer(TTimerId id) {
     timer->deleteLater(); // StopTimer may be called from inside the timer's own tick
 }
 
-uint64_t QtEventLoop::TickMs() const {
+uint64_t TQtEventLoop::TickMs() const {
     using namespace std::chrono;
     return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void QtEventLoop::Beep() {
+void TQtEventLoop::Beep() {
     QApplication::beep();
 }
 

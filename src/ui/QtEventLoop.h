@@ -1,4 +1,4 @@
-// QtEventLoop: the serial component's event loop on the Qt GUI thread. Posted
+// TQtEventLoop: the serial component's event loop on the Qt GUI thread. Posted
 // functions and timer ticks run on the thread that created the loop (the
 // GUI thread in the program), between the window's own events.
 #pragma once
@@ -14,12 +14,12 @@ class QTimer;
 
 namespace k730 {
 
-class QtEventLoop : public TCommEventLoop {
+class TQtEventLoop : public TCommEventLoop {
 public:
-    QtEventLoop();
-    ~QtEventLoop() override; // functions still queued are dropped
-    QtEventLoop(const QtEventLoop&) = delete;
-    QtEventLoop& operator=(const QtEventLoop&) = delete;
+    TQtEventLoop();
+    ~TQtEventLoop() override; // functions still queued are dropped
+    TQtEventLoop(const TQtEventLoop&) = delete;
+    TQtEventLoop& operator=(const TQtEventLoop&) = delete;
 
     void Post(std::function<void()> fn) override;
     TTimerId StartTimer(uint32_t intervalMs, std::function<void()> onTick) override;

@@ -22,9 +22,9 @@ bool Pump(const std::function<bool()>& done) {
         5s);
 }
 
-TEST(QtEventLoop, FunctionsPostedFromAnotherThreadRunHereInOrder) {
+TEST(TQtEventLoop, FunctionsPostedFromAnotherThreadRunHereInOrder) {
     test::UiApp();
-    QtEventLoop loop;
+    TQtEventLoop loop;
     std::vector<int> order;
     std::thread::id ranOn;
     std::thread poster([&] {
@@ -42,9 +42,9 @@ TEST(QtEventLoop, FunctionsPostedFromAnotherThreadRunHereInOrder) {
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
-TEST(QtEventLoop, AStoppedTimerNeverTicksAgainEvenFromItsOwnTick) {
+TEST(TQtEventLoop, AStoppedTimerNeverTicksAgainEvenFromItsOwnTick) {
     test::UiApp();
-    QtEventLoop loop;
+    TQtEventLoop loop;
     int ticks = 0;
     TCommEventLoop::TTimerId id = 0;
     id = loop.StartTimer(5, [&] {
@@ -59,11 +59,11 @@ TEST(QtEventLoop, AStoppedTimerNeverTicksAgainEvenFromItsOwnTick) {
     loop.StopTimer(0);
 }
 
-TEST(QtEventLoop, FunctionsStillQueuedWhenTheLoopGoesAreDropped) {
+TEST(TQtEventLoop, FunctionsStillQueuedWhenTheLoopGoesAreDropped) {
     test::UiApp();
     bool ran = false;
     {
-        QtEventLoop loop;
+        TQtEventLoop loop;
         loop.Post([&] { ran = true; });
     }
     QCoreApplication::processEvents();

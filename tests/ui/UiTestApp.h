@@ -1,16 +1,10 @@
-// The one QApplication of a GUI test program, made on first use.
+// The QApplication of a GUI test program (made by its main()).
 #pragma once
 
 #include <QApplication>
 
 namespace k730::test {
 
-inline QApplication& UiApp() {
-    static int argc = 1;
-    static char name[] = "k730_test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+inline QApplication& UiApp() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
 
 } // namespace k730::test
