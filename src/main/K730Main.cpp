@@ -439,13 +439,14 @@ void TMainForm::changeEvent(QEvent* event) {
 
 // A press and release of the left button on the logo opens the maker's page.
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == logo_) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (watched == logo_ && (press || event->type() == QEvent::MouseButtonRelease)) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        if (press && mouse->button() == Qt::LeftButton) {
             logoPressed_ = true;
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+        if (!press && mouse->button() == Qt::LeftButton) {
             const bool inside = logo_->rect().contains(mouse->position().toPoint());
             if (std::exchange(logoPressed_, false) && inside) Action("MenuWWW")->trigger();
             return true;
