@@ -2,12 +2,15 @@
 #include "main/K730Main.h"
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("K730");
     QApplication::setOrganizationName("MERIDOX");
-    k730::TMainForm form;
+    const int language =
+        QLocale::system().language() == QLocale::Polish ? k730::langPolish : k730::langEnglish;
+    k730::TMainForm form(language);
     form.show();
     return app.exec();
 }

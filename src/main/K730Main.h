@@ -1,14 +1,112 @@
-// TMainForm: the program's main window.
+// TMainForm: the program's main window. It arranges the port and range
+// choosers, the value display with its marks, the inline settings panel and
+// the status line, forwards what the user does as signals and shows what the
+// connection controller hands it. The language is fixed at creation.
 #pragma once
+
+#include "main/DisplayReading.h"
+#include "main/K730Lang.h"
 
 #include <QMainWindow>
 
+#include <string_view>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
 namespace k730 {
+
+class TDiodeLED2;
+class TFrameDisplay;
+class TStatusIconStrip;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(int language, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    int Language() const { return language_; }
+
+    // --- what the controller shows --------------------------------------
+    // One status answer: value, unit, marks, lamp flash; a meter reset shows
+    // "DEVICE RESET" in place of the value.
+    void ShowReading(const TDisplayReading& reading);
+    // Empties the value and hides every mark (meter or port changed).
+    void ClearDisplay();
+    void ShowIcons(const TIconInputs& inputs);
+    // A message in place of the value (zeroing); an empty text brings the value back.
+    void ShowDisplayMessage(const QString& text);
+    // The serial component's status: red for codes above 1, navy otherwise.
+    void ShowComStatus(int code, const QString& text);
+    // Meter name and "serial/year"; empty texts show "-----".
+    void ShowMeterName(const QString& name, const QString& number);
+    // Port chooser items and selection; does not fire PortChosen.
+    void SetDeviceItems(const QStringList& items, int selected);
+    // Range chooser items (disabled when empty) and selection; no RangeChosen.
+    void SetRangeItems(const QStringList& items, int selected);
+    void SelectRange(int index);
+
+    const std::string& CopyText() const;
+    TFrameDisplay* FrameDisplay() const { return frame_; }
+    TDiodeLED2* Lamp() const { return lamp_; }
+    // A menu item by its object name ("MenuZeroDet", ...); null when absent.
+    QAction* Action(std::string_view name) const;
+
+    // The maker's web page opened by MenuWWW and the logo.
+    static QString WebAddress(int language);
+
+signals:
+    void PortChosen(int index);
+    void RangeChosen(int index);
+    void AutoPollingSwitched(bool on);
+    void EscapePressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildTopRow(QWidget* top);
+    QWidget* BuildDisplayPanel();
+    void SizeDisplayPanel(int leastWidth);
+    void BuildSettingsPanel(QWidget* panel);
+    void BuildMarks(QWidget* client);
+    void ApplyLanguage();
+    void FitMessageFont();
+    void PlaceMarks(bool iconsWanted);
+    void CopyValue();
+    void OpenProgramFile(const QString& fileName);
+
+    int language_;
+    QFrame* panelDisplay_ = nullptr;
+    QWidget* panelDisplayClient_ = nullptr;
+    QLabel* labelDisplay_ = nullptr;
+    QFrame* panelSettings_ = nullptr;
+    QLabel* panelStatus_ = nullptr;
+    QLabel* labelMeterName_ = nullptr;
+    QLabel* labelMeterNumber_ = nullptr;
+    QComboBox* cbDevice_ = nullptr;
+    QComboBox* cbRange_ = nullptr;
+    QToolButton* btnAuto_ = nullptr;
+    TFrameDisplay* frame_ = nullptr;
+    TDiodeLED2* lamp_ = nullptr;
+    TStatusIconStrip* icons_ = nullptr;
+    QLabel* labelTemperature_ = nullptr;
+    QLabel* labelWarnings_[3] = {};
+    QLabel* logo_ = nullptr;
+    bool logoPressed_ = false;
+    bool marksShown_ = false;
+    QList<QWidget*> hiddenWhileMinimised_;
 };
 
 } // namespace k730

@@ -58,7 +58,8 @@ QImage Blank(int width, int height) {
     return image;
 }
 
-template <std::size_t N> void PutGlyph(QImage& image, int x, int y, const std::array<const char*, N>& rows, QColor c) {
+template <std::size_t N>
+void PutGlyph(QImage& image, int x, int y, const std::array<const char*, N>& rows, QColor c) {
     for (std::size_t row = 0; row < N; ++row)
         for (int col = 0; rows[row][col] != '\0'; ++col)
             if (rows[row][col] == '#') image.setPixelColor(x + col, y + static_cast<int>(row), c);
@@ -96,7 +97,8 @@ void PutBox(QImage& image, QRect r, QColor border, QColor fill) {
 
 QImage Digits() {
     QImage image = Blank(10 * DigitGlyphWidth, DigitGlyphHeight);
-    for (int d = 0; d < 10; ++d) PutGlyph(image, d * DigitGlyphWidth, 0, DigitGlyphs[d], Ink);
+    for (int d = 0; d < 10; ++d)
+        PutGlyph(image, d * DigitGlyphWidth, 0, DigitGlyphs[d], Ink);
     return image;
 }
 
@@ -126,8 +128,10 @@ QImage Samples(bool shortForm) {
     QImage image = Blank(bars * (barWidth + 1) - 1, 15);
     for (int b = 0; b < bars; ++b)
         for (int w = 0; w < barWidth; ++w)
-            for (int h = 0; h < heights[b]; ++h) image.setPixelColor(b * (barWidth + 1) + w, 12 - h, Navy);
-    for (int x = 0; x < image.width(); ++x) image.setPixelColor(x, 13, Ink);
+            for (int h = 0; h < heights[b]; ++h)
+                image.setPixelColor(b * (barWidth + 1) + w, 12 - h, Navy);
+    for (int x = 0; x < image.width(); ++x)
+        image.setPixelColor(x, 13, Ink);
     return image;
 }
 
@@ -138,9 +142,11 @@ QImage MovingAverage() {
     for (int x = 0; x < 19; ++x) {
         const int from = x == 0 ? signal[0] : signal[x - 1];
         const int lo = std::min(from, signal[x]), hi = std::max(from, signal[x]);
-        for (int y = lo; y <= hi; ++y) image.setPixelColor(x, y, OffGrey);
+        for (int y = lo; y <= hi; ++y)
+            image.setPixelColor(x, y, OffGrey);
     }
-    for (int x = 0; x < 19; ++x) image.setPixelColor(x, 7, QColor(0xC8, 0x1E, 0x1E));
+    for (int x = 0; x < 19; ++x)
+        image.setPixelColor(x, 7, QColor(0xC8, 0x1E, 0x1E));
     return image;
 }
 
@@ -161,8 +167,9 @@ QImage Refresh() {
 // The lamp: one 15×15 column per colour of TLEDColor (blue, green, yellow,
 // red, white); row 0 unlit, row 1 lit.
 QImage LedSprites() {
-    const std::array<QColor, 5> colours{QColor(0x2A, 0x6C, 0xF0), QColor(0x22, 0xD0, 0x3A), QColor(0xF8, 0xD8, 0x1C),
-                                        QColor(0xF0, 0x2A, 0x22), QColor(0xF4, 0xF4, 0xF4)};
+    const std::array<QColor, 5> colours{QColor(0x2A, 0x6C, 0xF0), QColor(0x22, 0xD0, 0x3A),
+                                        QColor(0xF8, 0xD8, 0x1C), QColor(0xF0, 0x2A, 0x22),
+                                        QColor(0xF4, 0xF4, 0xF4)};
     QImage image = Blank(5 * LedSpriteSize, 2 * LedSpriteSize);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -212,6 +219,49 @@ QImage Logo() {
     return image;
 }
 
+// Speed-button glyphs, 16×16.
+QImage ButtonClear() { // minimum and maximum marks struck out
+    QImage image = Blank(16, 16);
+    for (int x = 2; x < 14; ++x) {
+        image.setPixelColor(x, 3, Navy);
+        image.setPixelColor(x, 12, Navy);
+    }
+    for (int y = 4; y < 12; ++y)
+        image.setPixelColor(7, y, OffGrey), image.setPixelColor(8, y, OffGrey);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xC8, 0x1E, 0x1E), 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.5, 5.5), QPointF(11.5, 10.5));
+    p.drawLine(QPointF(11.5, 5.5), QPointF(4.5, 10.5));
+    return image;
+}
+
+QImage ButtonService() { // a spanner
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x50, 0x58, 0x68), 3.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.0, 12.0), QPointF(9.5, 6.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x50, 0x58, 0x68));
+    p.drawEllipse(QPointF(10.8, 5.2), 3.6, 3.6);
+    p.setBrush(Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.drawRect(QRectF(10.6, 1.0, 3.2, 3.6));
+    return image;
+}
+
+QImage ButtonTraffic() { // a screen of bytes
+    QImage image = Blank(16, 16);
+    PutBox(image, QRect(0, 1, 16, 12), Ink, QColor(0xF8, 0xF8, 0xF8));
+    for (int row = 0; row < 3; ++row)
+        for (int x = 2; x < 14; ++x)
+            if ((x + row) % 4 != 1) image.setPixelColor(x, 3 + row * 3, row == 1 ? LoopGreen : Navy);
+    for (int x = 5; x < 11; ++x)
+        image.setPixelColor(x, 14, Ink);
+    return image;
+}
+
 const std::map<std::string_view, std::function<QImage()>>& Painters() {
     static const std::map<std::string_view, std::function<QImage()>> painters{
         {"BMPDIGITS5X9", Digits},
@@ -225,6 +275,9 @@ const std::map<std::string_view, std::function<QImage()>>& Painters() {
         {"BMPREPETITION", Refresh},
         {"LEDSPRITES", LedSprites},
         {"LOGOMERIDOX", Logo},
+        {"BTNCLEARMINMAX", ButtonClear},
+        {"BTNSERVICE", ButtonService},
+        {"BTNVUDIDO", ButtonTraffic},
     };
     return painters;
 }

@@ -21,7 +21,7 @@ QImage K730Bitmap(std::string_view name);
 QImage TransparentFromTopLeft(const QImage& image);
 
 // Geometry of the fixed-size sheets.
-inline constexpr int DigitGlyphWidth = 5;  // one tenth of "BMPDIGITS5X9"
+inline constexpr int DigitGlyphWidth = 5; // one tenth of "BMPDIGITS5X9"
 inline constexpr int DigitGlyphHeight = 9;
 inline constexpr int LedSpriteSize = 15; // one colour column, one on/off row
 

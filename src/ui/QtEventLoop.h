@@ -1,15 +1,15 @@
-// TQtEventLoop: the serial component's event loop on the Qt GUI thread.
-// Posted functions travel as queued calls to a context object, so they run on
-// the thread that created the loop and are dropped once the loop is gone.
+// TQtEventLoop: the serial component's event loop on the Qt GUI thread. Posted
+// functions and timer ticks run on the thread that created the loop (the
+// GUI thread in the program), between the window's own events.
 #pragma once
 
 #include "comm/CommEventLoop.h"
 
-#include <QObject>
-
 #include <map>
 #include <memory>
+#include <mutex>
 
+class QObject;
 class QTimer;
 
 namespace k730 {
@@ -17,7 +17,7 @@ namespace k730 {
 class TQtEventLoop : public TCommEventLoop {
 public:
     TQtEventLoop();
-    ~TQtEventLoop() override;
+    ~TQtEventLoop() override; // functions still queued are dropped
     TQtEventLoop(const TQtEventLoop&) = delete;
     TQtEventLoop& operator=(const TQtEventLoop&) = delete;
 
@@ -28,8 +28,9 @@ public:
     void Beep() override;
 
 private:
-    std::unique_ptr<QObject> context_; // lives on the GUI thread; receives the queued calls
-    std::map<TTimerId, std::unique_ptr<QTimer>> timers_;
+    std::mutex postMutex_;             // guards context_ against Post from other threads while the loop goes
+    std::unique_ptr<QObject> context_; // receiver of posted functions, parent of the timers
+    std::map<TTimerId, QTimer*> timers_;
     TTimerId nextId_ = 1;
 };
 

@@ -1,0 +1,202 @@
+#include "UiTestApp.h"
+
+#include "main/DisplayReading.h"
+#include "main/K730FrameDisplay.h"
+#include "main/K730Main.h"
+#include "main/LEDLamp2.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+
+#include <gtest/gtest.h>
+
+namespace k730 {
+namespace {
+
+TDisplayReading Reading(const char* text, int q, uint8_t kind, uint8_t flags) {
+    TDisplayReading r;
+    r.text = text;
+    r.exponent = q;
+    r.value = 1234.5678f;
+    r.fullScale = 2000;
+    r.kindByte = kind;
+    r.statusFlags = flags;
+    r.temperatureText = "23,4°C";
+    return r;
+}
+
+class MainFormTest : public ::testing::TestWithParam<int> {
+protected:
+    MainFormTest() : form_(GetParam()) { form_.show(); }
+    template <typename T = QWidget> T* Child(const char* name) const {
+        return form_.findChild<T*>(QString::fromUtf8(name));
+    }
+    QString Caption(const char* name) const {
+        if (auto* menu = Child<QMenu>(name)) return menu->title();
+        if (auto* action = Child<QAction>(name)) return action->text();
+        if (auto* label = Child<QLabel>(name)) return label->text();
+        if (auto* button = Child<QAbstractButton>(name)) return button->text();
+        return "<missing>";
+    }
+
+    QApplication& app_ = test::UiApp();
+    TMainForm form_;
+};
+
+struct TCaptionCase {
+    const char* control;
+    const char* pl;
+    const char* en;
+};
+
+// Every caption the language switches, in both languages.
+const TCaptionCase CaptionCases[] = {
+    {"LabelRange", "Zakres pomiarowy:", "Measuring range:"},
+    {"LabelPort", "Port:", "Port:"},
+    {"BtnAuto", "Auto", "Auto"},
+    {"LabelSetValue", "Adres urządzenia  (hex):", "Meter address  (hex):"},
+    {"BtnSettingsCancel", "Anuluj", "Cancel"},
+    {"BtnSettingsOK", "Ustaw", "Set"},
+    {"MenuCmd", "Polecenie", "Command"},
+    {"MenuZeroDet", "Zeruj detektor", "Start detector zeroing"},
+    {"MenuZeroADC", "Zeruj system pomiarowy", "Start measuring system zeroing"},
+    {"MenuSetOnlyZeroADC", "Tylko zeruj", "Run"},
+    {"MenuSetAndSaveZeroADC", "Zeruj i zachowaj", "Run and store"},
+    {"MenuAutoZero", "Zerowanie automatyczne", "Automatic zeroing"},
+    {"MenuSetAddr", "Ustaw adres", "Change address"},
+    {"MenuAddrMerBus", "protokołu MerBUS", "MerBUS protocol"},
+    {"MenuAddrModBus", "protokołu MODBUS", "MODBUS protocol"},
+    {"MenuSetRange", "Ustaw zakres domyślny", "Set default range"},
+    {"MenuConvCount", "Ustaw ilość konwersji", "Set number of conversions"},
+    {"MenuRefreshRate", "Czas odświeżania wyniku", "Refresh rate"},
+    {"MenuAutoRange", "Automatyczna zmiana zakresu", "Auto range"},
+    {"MenuCAL", "Kalibracja", "Calibration"},
+    {"MenuCalMeter", "Uruchom", "Run"},
+    {"MenuCalImport", "Importuj historię kalibracji", "Import history log"},
+    {"MenuCalExport", "Eksportuj historię kalibracji", "Eksport history log"},
+    {"MenuClose", "Zakończ", "Quit"},
+    {"MenuView", "Widok", "View"},
+    {"MenuViewMinMaxAv", "Pokaż Min/Max/Średnia", "Show Min/Max/Average"},
+    {"MenuClearMinMaxAv", "Zeruj Min/Max/Średnia", "Reset Min/Max/Average"},
+    {"MenuSetAverCount", "Średnia krocząca", "Moving average"},
+    {"MenuHistMeas", "Historia pomiarów", "Measures history log"},
+    {"MenuHistCAL", "Historia kalibracji", "Calibration history log"},
+    {"MenuStayOnTop", "Zawsze na wierzchu", "Stay on top"},
+    {"MenuService", "Tryb serwisowy", "Service mode"},
+    {"MenuShowIconStatus", "Pokaż pasek statusu", "Show status"},
+    {"MenuShowSettings", "Pokaż ustawienia", "Show settings"},
+    {"MenuVudIDO", "Pokaż bufor COM", "Show COM buffer"},
+    {"MenuHelp", "Pomoc", "Help"},
+    {"MenuManual", "Instrukcja obsługi", "Instruction manual"},
+    {"MenuCfgGuide", "Instrukcja programowania", "Programming manual"},
+    {"MenuAboutMeter", "O mierniku", "About meter"},
+    {"MenuAboutProgram", "O programie", "About program"},
+};
+
+TEST_P(MainFormTest, EveryCaptionIsInTheChosenLanguage) {
+    for (const auto& c : CaptionCases)
+        EXPECT_EQ(Caption(c.control).toStdString(), GetParam() == langPolish ? c.pl : c.en) << c.control;
+    EXPECT_EQ(Child<QAction>("MenuWWW")->text(), TMainForm::WebAddress(GetParam()));
+}
+
+TEST_P(MainFormTest, ControlsOfTheFrameArePresentByName) {
+    for (const char* name :
+         {"CBDevice",           "CBRange",       "BtnAuto",           "PanelStatus",      "PanelDisplay",
+          "PanelDisplayClient", "LabelDisplay",  "PanelSettings",     "LabelSettings",    "LabelSetValue",
+          "EditValue",          "LabelAverTime", "ChBRepeatAuto",     "RBRange0",         "RBRange1",
+          "RBRange2",           "BtnSettingsOK", "BtnSettingsCancel", "BtnClearMinMaxAv", "BtnService",
+          "BtnVudIDO",          "LabelOver",     "LabelValue",        "ImageUnit"})
+        EXPECT_NE(Child(name), nullptr) << name;
+    EXPECT_EQ(Child<QLineEdit>("EditValue")->maxLength(), 6);
+    // Menus hold their items: the submenus sit inside "Polecenie".
+    EXPECT_EQ(Child<QAction>("MenuSetOnlyZeroADC")->associatedObjects().front(), Child<QMenu>("MenuZeroADC"));
+    EXPECT_EQ(Child<QMenu>("MenuZeroADC")->menuAction()->associatedObjects().front(),
+              Child<QMenu>("MenuCmd"));
+    EXPECT_EQ(form_.menuBar()->actions().size(), 4);
+    EXPECT_NE(form_.menuBar()->cornerWidget(Qt::TopRightCorner), nullptr); // the logo
+}
+
+TEST_P(MainFormTest, FixedSizeAndPollingStartsOn) {
+    EXPECT_EQ(form_.minimumSize(), form_.maximumSize());
+    EXPECT_TRUE(Child<QAbstractButton>("BtnAuto")->isChecked());
+    EXPECT_FALSE(Child<QComboBox>("CBRange")->isEnabled());
+    EXPECT_FALSE(Child<QAction>("MenuAboutMeter")->isEnabled());
+    EXPECT_EQ(Child<QLabel>("LabelMeterName")->text(), "-----");
+}
+
+TEST_P(MainFormTest, DeviceResetShowsItsMessageInPlaceOfTheValue) {
+    form_.ShowReading(Reading("0,00", 0, 1, 0xFF));
+    EXPECT_TRUE(Child("LabelDisplay")->isVisible());
+    EXPECT_FALSE(Child("PanelDisplayClient")->isVisible());
+    EXPECT_EQ(Child<QLabel>("LabelDisplay")->text().toStdString(),
+              GetParam() == langPolish ? "RESET URZĄDZENIA" : "DEVICE RESET");
+    form_.ShowReading(Reading("1234,57", 0, 1, 0));
+    EXPECT_FALSE(Child("LabelDisplay")->isVisible());
+    EXPECT_TRUE(Child("PanelDisplayClient")->isVisible());
+}
+
+TEST_P(MainFormTest, WarningsTakeTheIconStripsPlace) {
+    form_.Action("MenuShowIconStatus")->setChecked(true);
+    form_.ShowReading(Reading("1234,57", 0, 1, 0));
+    EXPECT_TRUE(Child("ImageIconStatus")->isVisible());
+    EXPECT_EQ(Child<QLabel>("LabelTemperature")->text().toStdString(), "23,4°C");
+    for (uint8_t flag : {sfResultFactorInvalid, sfLoopFactorInvalid, sfForcingValueInvalid}) {
+        form_.ShowReading(Reading("1234,57", 0, 1, flag));
+        EXPECT_FALSE(Child("ImageIconStatus")->isVisible()) << int(flag);
+        EXPECT_EQ(Child("LabelKE")->isVisible(), flag == sfResultFactorInvalid);
+        EXPECT_EQ(Child("LabelKL")->isVisible(), flag == sfLoopFactorInvalid);
+        EXPECT_EQ(Child("LabelDAC0")->isVisible(), flag == sfForcingValueInvalid);
+    }
+    EXPECT_EQ(Child<QLabel>("LabelDAC0")->text(), "DAC0 ! ");
+    form_.Action("MenuShowIconStatus")->setChecked(false);
+    form_.ShowReading(Reading("1234,57", 0, 1, 0));
+    EXPECT_FALSE(Child("ImageIconStatus")->isVisible());
+}
+
+TEST_P(MainFormTest, ClearHidesEveryMark) {
+    form_.ShowReading(Reading("1234,57", 0, 1, sfLoopFactorInvalid));
+    EXPECT_TRUE(Child("LEDStatus")->isVisible());
+    form_.ClearDisplay();
+    for (const char* name :
+         {"LEDStatus", "LabelTemperature", "LabelKE", "LabelKL", "LabelDAC0", "ImageIconStatus"})
+        EXPECT_FALSE(Child(name)->isVisible()) << name;
+    EXPECT_TRUE(Child<QLabel>("LabelValue")->text().isEmpty());
+}
+
+TEST_P(MainFormTest, CopyKeysPutTheValueWithItsExponentOnTheClipboard) {
+    form_.ShowReading(Reading("12,345E-3", -3, 2, 0));
+    EXPECT_EQ(Child<QLabel>("LabelValue")->text(), "12,345");
+    QList<QKeySequence> keys;
+    for (QShortcut* shortcut : form_.findChildren<QShortcut*>()) {
+        keys.append(shortcut->key());
+        QGuiApplication::clipboard()->clear();
+        emit shortcut->activated();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "12,345E-3");
+    }
+    EXPECT_TRUE(keys.contains(QKeySequence(Qt::CTRL | Qt::Key_C)));
+    EXPECT_TRUE(keys.contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
+}
+
+TEST_P(MainFormTest, DeviceChooserIsFilledWithoutReportingAChoice) {
+    int chosen = -1;
+    QObject::connect(&form_, &TMainForm::PortChosen, [&](int index) { chosen = index; });
+    form_.SetDeviceItems({"żaden", "COM1", "COM2", "szukaj..."}, 2);
+    EXPECT_EQ(Child<QComboBox>("CBDevice")->currentIndex(), 2);
+    EXPECT_EQ(chosen, -1);
+    form_.ShowComStatus(5, "Communication lost");
+    EXPECT_EQ(Child<QLabel>("PanelStatus")->text(), " Communication lost");
+    EXPECT_EQ(Child("PanelStatus")->palette().color(QPalette::WindowText), QColor(Qt::red));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, MainFormTest, ::testing::Values(langPolish, langEnglish),
+                         [](const auto& info) { return info.param == langPolish ? "Polish" : "English"; });
+
+} // namespace
+} // namespace k730
