@@ -7,6 +7,7 @@
 
 #include "main/K730Fun.h"
 #include "main/MeterPort.h"
+#include "main/SettingsMode.h"
 #include "protocol/MerBusAnswers.h"
 #include "protocol/MerBusFun.h"
 
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace k730 {
-
-enum TMessageIcon : uint8_t { miInformation, miWarning };
 
 // A message collected while answers are processed and shown afterwards with
 // the caption "K730".

@@ -9,6 +9,7 @@
 #include "main/K730Fun.h"
 #include "main/K730Lang.h"
 #include "main/MeterPort.h"
+#include "main/SettingsMode.h"
 #include "protocol/MerBusAnswers.h"
 #include "protocol/ReceiveBuffer.h"
 #include "protocol/RequestScheduler.h"
@@ -21,17 +22,6 @@
 
 namespace k730 {
 
-// Bits of SettingsMode (the inline settings panel and the zeroing states).
-enum TSettingsModeBit : uint8_t {
-    smZeroStarted = 0x01,
-    smZeroRunning = 0x02,
-    smPanelMerBus = 0x04,
-    smPanelModBus = 0x08,
-    smPanelConversions = 0x10,
-    smPanelDefaultRange = 0x20,
-    smPanelAverage = 0x40,
-    smPanelRefresh = 0x80,
-};
 
 enum TConnectionState : uint8_t {
     stNoPort,      // no port chosen, the port vanished or did not open

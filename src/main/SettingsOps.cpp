@@ -95,7 +95,7 @@ std::span<const TGuardStep> GuardSequence(TSettingsOperation op) {
 
 // The refresh-rate panel has no leave guard of its own; it is closed together
 // with the moving-average panel, so that only one panel is ever open.
-constexpr uint8_t AVERAGE_PANELS = smPanelAverCount | smPanelRefresh;
+constexpr uint8_t AVERAGE_PANELS = smPanelAverage | smPanelRefresh;
 
 // For a check guard: whether it passes and its message. For a leave guard: the
 // panel bits it closes.
@@ -106,15 +106,15 @@ bool GuardPasses(TGuard guard, const TGuardState& s) {
     case gAddressKnown:
         return s.MerBusAddress != 0xFFFF;
     case gNotZeroing:
-        return (s.Mode & smZeroing) == 0;
+        return (s.Mode & smZeroRunning) == 0;
     case gRangesKnown:
         return s.RangeCount > 0;
     case gLeaveAddress:
         return (s.Mode & (smPanelMerBus | smPanelModBus)) == 0;
     case gLeaveConv:
-        return (s.Mode & smPanelConvCount) == 0;
+        return (s.Mode & smPanelConversions) == 0;
     case gLeaveRange:
-        return (s.Mode & smPanelRange) == 0;
+        return (s.Mode & smPanelDefaultRange) == 0;
     case gLeaveAverage:
         return (s.Mode & AVERAGE_PANELS) == 0;
     }
@@ -232,13 +232,13 @@ uint8_t PanelModeBit(TPanelKind kind) {
     case TPanelKind::pkModBus:
         return smPanelModBus;
     case TPanelKind::pkConvCount:
-        return smPanelConvCount;
+        return smPanelConversions;
     case TPanelKind::pkAverCount:
-        return smPanelAverCount;
+        return smPanelAverage;
     case TPanelKind::pkRefresh:
         return smPanelRefresh;
     case TPanelKind::pkDefaultRange:
-        return smPanelRange;
+        return smPanelDefaultRange;
     }
     return 0;
 }
@@ -386,13 +386,13 @@ std::string HexDigits(uint32_t value, int digits) {
 }
 
 TZeroingStart StartDetectorZeroing(TZeroingState& state, bool saveInEeprom) {
-    state.Mode |= smZeroStarted | smZeroing;
+    state.Mode |= smZeroStarted | smZeroRunning;
     const TMerBusCommand command = saveInEeprom ? CMD_SVC_ZERO_DETECTOR : CMD_ZERO_DETECTOR;
     return {{command, {1}}, DETECTOR_ZEROING_TEXT};
 }
 
 TZeroingStart StartSystemZeroing(TZeroingState& state, bool storeAfterwards) {
-    state.Mode |= smZeroStarted | smZeroing;
+    state.Mode |= smZeroStarted | smZeroRunning;
     state.StoreAfterwards = storeAfterwards;
     return {{CMD_ZERO_SYSTEM, {1}}, SYSTEM_ZEROING_TEXT};
 }
@@ -401,7 +401,7 @@ TZeroingProgress OnZeroingAnswer(TZeroingState& state, uint8_t answerCode, uint8
     TZeroingProgress progress;
     state.Mode &= static_cast<uint8_t>(~smZeroStarted);
     if (data != 0) {
-        state.Mode |= smZeroing;
+        state.Mode |= smZeroRunning;
         progress.Running = true;
         progress.Repeat = static_cast<TMerBusCommand>(answerCode & ~MERBUS_ANSWER_BIT);
         return progress;
@@ -416,7 +416,7 @@ TZeroingProgress OnZeroingAnswer(TZeroingState& state, uint8_t answerCode, uint8
 }
 
 bool ZeroingEndedByStatus(uint8_t mode, uint8_t statusFlags) {
-    return (statusFlags & 0x06) == 0 && (mode & smZeroing) != 0 && (mode & smZeroStarted) == 0;
+    return (statusFlags & 0x06) == 0 && (mode & smZeroRunning) != 0 && (mode & smZeroStarted) == 0;
 }
 
 std::string ClosingQuestionText(TLanguage lang, bool recording) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "main/K730Lang.h"
+#include "main/SettingsMode.h"
 #include "protocol/MerBusFun.h"
 
 #include <cstdint>
@@ -14,21 +15,11 @@
 #include <string>
 #include <string_view>
 
+
 namespace k730 {
 
 constexpr int32_t MIN_REFRESH_MS = 160; // shortest refresh period, one conversion of the meter
 
-// Settings-panel mode, one bit per state; 0 = plain value display.
-enum TSettingsModeBit : uint8_t {
-    smZeroStarted = 0x01, // zeroing request sent, not yet confirmed
-    smZeroing = 0x02,     // zeroing runs; the display shows a zeroing message
-    smPanelMerBus = 0x04,
-    smPanelModBus = 0x08,
-    smPanelConvCount = 0x10,
-    smPanelRange = 0x20,
-    smPanelAverCount = 0x40,
-    smPanelRefresh = 0x80,
-};
 
 enum class TSettingsMessage {
     smsgNoPort,
@@ -41,8 +32,6 @@ enum class TSettingsMessage {
     smsgAddressConfirmed, // with the protocol name and the hex digits
     smsgDefaultRangeConfirmed,
 };
-
-enum TMessageIcon { miWarning, miInformation };
 
 struct TMessageDef {
     TText Text; // printf-style where the message takes values

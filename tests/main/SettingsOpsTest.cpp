@@ -25,20 +25,20 @@ TEST(Guards, StopWithTheFirstFailingCheckInSequenceOrder) {
     // Address panels check the ranges before zeroing; default range the other way round.
     s = Ready();
     s.RangeCount = 0;
-    s.Mode = smZeroStarted | smZeroing;
+    s.Mode = smZeroStarted | smZeroRunning;
     EXPECT_EQ(RunGuards(Op::soConvCount, s).Message, M::smsgRangesUnknown);
     EXPECT_EQ(RunGuards(Op::soDefaultRange, s).Message, M::smsgZeroing);
 
     // The program-side panels need neither port nor meter.
     TGuardState none;
     EXPECT_TRUE(RunGuards(Op::soAverCount, none).Pass);
-    none.Mode = smZeroing;
+    none.Mode = smZeroRunning;
     EXPECT_EQ(RunGuards(Op::soRefreshRate, none).Message, M::smsgZeroing);
 }
 
 TEST(Guards, ZeroingDuringZeroingStopsSilently) {
     TGuardState s = Ready();
-    s.Mode = smZeroing;
+    s.Mode = smZeroRunning;
     const auto outcome = RunGuards(Op::soZeroing, s);
     EXPECT_FALSE(outcome.Pass);
     EXPECT_FALSE(outcome.Message);
@@ -47,7 +47,7 @@ TEST(Guards, ZeroingDuringZeroingStopsSilently) {
 
 TEST(Guards, OpenPanelOfAnotherKindIsClosedEvenWhenALaterCheckStops) {
     TGuardState s = Ready();
-    s.Mode = smPanelConvCount;
+    s.Mode = smPanelConversions;
     s.RangeCount = 0;
     const auto outcome = RunGuards(Op::soZeroing, s);
     EXPECT_TRUE(outcome.ClosePanel);
@@ -61,11 +61,11 @@ TEST(Guards, OpenPanelOfAnotherKindIsClosedEvenWhenALaterCheckStops) {
 
 TEST(Guards, ManualRangeLeavesAnOpenAveragingPanelOpen) {
     TGuardState s = Ready();
-    s.Mode = smPanelAverCount;
+    s.Mode = smPanelAverage;
     auto outcome = RunGuards(Op::soManualRange, s);
     EXPECT_TRUE(outcome.Pass);
     EXPECT_FALSE(outcome.ClosePanel);
-    s.Mode = smPanelRange;
+    s.Mode = smPanelDefaultRange;
     EXPECT_TRUE(RunGuards(Op::soManualRange, s).ClosePanel);
 }
 
@@ -165,7 +165,7 @@ TEST(Zeroing, DetectorZeroingRunsUntilTheMeterSaysDone) {
     auto start = StartDetectorZeroing(z, true);
     EXPECT_EQ(start.Request.Command, CMD_SVC_ZERO_DETECTOR);
     EXPECT_EQ(start.Request.Data, TBytes{1});
-    EXPECT_EQ(z.Mode, smZeroStarted | smZeroing);
+    EXPECT_EQ(z.Mode, smZeroStarted | smZeroRunning);
     EXPECT_EQ(StartDetectorZeroing(z, false).Request.Command, CMD_ZERO_DETECTOR);
 
     // The status bits alone do not end it before the meter confirmed the start.
@@ -173,7 +173,7 @@ TEST(Zeroing, DetectorZeroingRunsUntilTheMeterSaysDone) {
     auto running = OnZeroingAnswer(z, 0xE8, 1);
     EXPECT_TRUE(running.Running);
     EXPECT_EQ(running.Repeat, CMD_SVC_ZERO_DETECTOR);
-    EXPECT_EQ(z.Mode, smZeroing);
+    EXPECT_EQ(z.Mode, smZeroRunning);
     EXPECT_FALSE(ZeroingEndedByStatus(z.Mode, 0x02));
     EXPECT_TRUE(ZeroingEndedByStatus(z.Mode, 0x40));
 

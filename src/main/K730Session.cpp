@@ -1,0 +1,185 @@
+#include "main/K730Session.h"
+
+#include "main/DisplayReading.h"
+#include "main/K730Main.h"
+#include "main/SettingsStore.h"
+#include "search/UnitAutoCOM.h"
+#include "ui/ConfBox.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace k730 {
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+constexpr char DECIMAL_SEPARATOR_PL = ',';
+constexpr char DECIMAL_SEPARATOR_EN = '.';
+
+} // namespace
+
+TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language)
+    : form_(form), store_(store), settings_(std::move(settings)), language_(language) {
+    comm_ = std::make_unique<TComm32KX>(loop_, language_);
+    SetUpMainComm(*comm_);
+    port_ = std::make_unique<TCommMeterPort>(*comm_);
+
+    TControllerConfig config;
+    config.language = static_cast<TLanguage>(language_);
+    config.decimalSeparator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    config.savedPortName = settings_.PortName;
+    config.repeatAuto = settings_.RepeatAuto;
+    config.repeatTime = static_cast<uint32_t>(settings_.RepeatTime);
+    controller_ = std::make_unique<TMeterController>(*port_, *this, config);
+    ConnectController(*comm_, loop_, *controller_);
+    comm_->OnWarning = [this](TComm32KX&, const std::string& text) {
+        ConfMessage(&form_, Q(text), "K730", MB_ICONWARNING);
+    };
+
+    connect(&form_, &TMainForm::PortChosen, this, [this](int index) {
+        controller_->ChoosePort(index, Now());
+        ShowCollectedMessages();
+    });
+    connect(&form_, &TMainForm::RangeChosen, this,
+            [this](int index) { controller_->QueueRange(static_cast<uint8_t>(index), Now()); });
+    connect(&form_, &TMainForm::AutoPollingSwitched, this,
+            [this](bool on) { controller_->SetAutoPolling(on, Now()); });
+}
+
+TMainSession::~TMainSession() {
+    Close();
+}
+
+void TMainSession::Start() {
+    controller_->Start(Now());
+    const TTriggerShared& shared = controller_->Trigger();
+    trigger_ = std::make_unique<TTriggerThread>(
+        [&shared] {
+            return TTriggerState{shared.running.load(), shared.statusDueTick.load(),
+                                 shared.statusAltDueTick.load()};
+        },
+        [this] { return Now(); },
+        [this] {
+            loop_.Post([this] {
+                if (!closed_) controller_->OnTick(Now());
+                ShowCollectedMessages();
+            });
+        });
+    UpdateIcons(false, false);
+    ShowCollectedMessages();
+}
+
+void TMainSession::Close() {
+    if (closed_) return;
+    controller_->Close(Now());
+    closed_ = true;
+    if (trigger_) trigger_->Stop();
+    trigger_.reset();
+    const auto& items = controller_->PortItems();
+    const int index = controller_->PortListIndex();
+    const std::string selected = index >= 0 && index < static_cast<int>(items.size()) ? items[index] : "";
+    settings_.PortName = PortNameToSave(selected, controller_->SavedPortName());
+    SaveSettings(store_, settings_);
+    comm_->OnReceive = nullptr;
+    comm_->OnCOMStatus = nullptr;
+    comm_->OnPortListChange = nullptr;
+    comm_->ClosePort();
+}
+
+void TMainSession::LetEventsRun() {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TMainSession::Pause(uint32_t ms) {
+    QEventLoop wait;
+    QTimer::singleShot(static_cast<int>(ms), &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TMainSession::ShowPortChooser(const std::vector<std::string>& items, int selected) {
+    QStringList list;
+    for (const auto& item : items)
+        list << Q(item);
+    form_.SetDeviceItems(list, selected);
+}
+
+void TMainSession::ShowComStatus(const std::string& text, bool red) {
+    form_.ShowComStatus(red ? csNoAnswer : csConnected, Q(text));
+}
+
+void TMainSession::ShowMeterName(const std::string& name, const std::string& number) {
+    form_.ShowMeterName(Q(name), Q(number));
+}
+
+void TMainSession::ClearDisplay() {
+    form_.ClearDisplay();
+    UpdateIcons(false, false);
+}
+
+void TMainSession::ShowStatus(const TMeterInfo&, const TStatusAnswer& status) {
+    const char separator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    if (const auto reading = MakeDisplayReading(status, separator)) form_.ShowReading(*reading);
+    UpdateIcons(true, status.flags && *status.flags != 255 && (*status.flags & 0x40));
+}
+
+void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {
+    TIconInputs icons;
+    icons.statusKnown = statusKnown;
+    icons.loopOn = loopOn;
+    icons.convCount = controller_->Info().ConvCount;
+    icons.averCount = settings_.AverCount;
+    icons.repeatAuto = settings_.RepeatAuto;
+    icons.refreshMs = settings_.RepeatTime;
+    form_.ShowIcons(icons);
+}
+
+void TMainSession::ShowDisplayText(const std::string& text) {
+    form_.ShowDisplayMessage(Q(text));
+}
+
+void TMainSession::ShowRangeList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const auto& item : items)
+        list << Q(item);
+    form_.SetRangeItems(list, items.empty() ? -1 : 0);
+}
+
+void TMainSession::SelectRange(int index) {
+    form_.SelectRange(index);
+}
+
+void TMainSession::PostMessage(const TDeferredMessage& message) {
+    messages_.push_back(message);
+}
+
+// Messages caused by answers are shown once processing has ended, from the event loop.
+void TMainSession::ShowCollectedMessages() {
+    if (messages_.empty() || messagesScheduled_) return;
+    messagesScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        messagesScheduled_ = false;
+        auto pending = std::move(messages_);
+        messages_.clear();
+        for (const auto& m : pending)
+            ConfMessage(&form_, Q(m.text), "K730", m.icon == miWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
+    });
+}
+
+void TMainSession::WakeTrigger() {
+    if (trigger_) trigger_->Wake();
+}
+
+std::optional<TSearchResult> TMainSession::RunMeterSearch() {
+    const TLineSettings line = comm_->CurrentLineSettings();
+    TFormAutoCom search(&form_, language_, line.stopBits, line.dataBits, line.parity, line.baud,
+                        searchCriteria_);
+    if (search.exec() != QDialog::Accepted || search.ResultPort().empty()) return std::nullopt;
+    return TSearchResult{search.ResultPort(), search.ResultSettings()};
+}
+
+} // namespace k730

@@ -1,0 +1,74 @@
+// The program from end to end: the main window with its session against a
+// simulated meter on a pseudo-terminal, from choosing the port to a reading.
+#include "main/K730Main.h"
+#include "main/K730Session.h"
+#include "main/MemorySettingsStore.h"
+#include "support/SimProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+
+#include <filesystem>
+
+namespace k730 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return test::WaitFor(
+        [&] {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            return done();
+        },
+        limit);
+}
+
+TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
+    const fs::path dir = fs::temp_directory_path() / ("k730-session-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    setenv("K730_PORTS_DIR", (dir / "ports").c_str(), 1);
+    setenv("K730_SYSTEM_PORTS", "0", 1);
+    test::TSimProcess sim(dir / "ports");
+    ASSERT_TRUE(
+        sim.Start({"--name", "SIM1", "--serial", "321", "--year", "2024", "--light", "constant 1234.567"}));
+
+    TMemorySettingsStore store;
+    {
+        TMainForm form(langEnglish);
+        TMainSession session(form, store, DefaultSettings(dir.string()), langEnglish);
+        form.show();
+        session.Start();
+        auto* device = form.findChild<QComboBox*>("CBDevice");
+        ASSERT_NE(device, nullptr);
+        const int index = device->findText("SIM1");
+        ASSERT_GT(index, 0);
+        device->setCurrentIndex(index);
+        emit device->activated(index); // as a user's choice
+        auto* value = form.findChild<QLabel*>("LabelValue");
+        ASSERT_NE(value, nullptr);
+        EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 10s))
+            << value->text().toStdString();
+        EXPECT_EQ(session.Controller().State(), stIdentified);
+        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
+            form.grab().save(QString(shots) + "/main-session.png");
+
+        sim.Control("fault unplug 1500");
+        value->clear();
+        EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 15s))
+            << "the reading comes back by itself after a replug";
+        session.Close();
+    }
+    EXPECT_EQ(store.GetString("PortName").value_or(""), "SIM1")
+        << "the chosen port is remembered for the next start";
+    sim.Stop();
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace k730
