@@ -1,6 +1,7 @@
-// TMainForm's menu bar and the captions of its controls in both languages.
+// TMainForm's menu bar; its captions come from the main window's caption table.
 #include "main/K730Main.h"
 
+#include "main/ApplyCaptions.h"
 #include "resources/K730Bitmaps.h"
 
 #include <QAbstractButton>
@@ -9,64 +10,10 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <array>
 
 namespace k730 {
 
 namespace {
-
-struct TCaption {
-    std::string_view control;
-    TText text;
-};
-
-// Polish as designed, English as ApplyLanguage puts it.
-constexpr std::array<TCaption, 40> Captions{{
-    {"LabelRange", {"Zakres pomiarowy:", "Measuring range:"}},
-    {"LabelPort", {"Port:", "Port:"}},
-    {"BtnAuto", {"Auto", "Auto"}},
-    {"LabelSetValue", {"Adres urządzenia  (hex):", "Meter address  (hex):"}},
-    {"BtnSettingsCancel", {"Anuluj", "Cancel"}},
-    {"BtnSettingsOK", {"Ustaw", "Set"}},
-    {"MenuCmd", {"Polecenie", "Command"}},
-    {"MenuZeroDet", {"Zeruj detektor", "Start detector zeroing"}},
-    {"MenuZeroADC", {"Zeruj system pomiarowy", "Start measuring system zeroing"}},
-    {"MenuSetOnlyZeroADC", {"Tylko zeruj", "Run"}},
-    {"MenuSetAndSaveZeroADC", {"Zeruj i zachowaj", "Run and store"}},
-    {"MenuAutoZero", {"Zerowanie automatyczne", "Automatic zeroing"}},
-    {"MenuSetAddr", {"Ustaw adres", "Change address"}},
-    {"MenuAddrMerBus", {"protokołu MerBUS", "MerBUS protocol"}},
-    {"MenuAddrModBus", {"protokołu MODBUS", "MODBUS protocol"}},
-    {"MenuSetRange", {"Ustaw zakres domyślny", "Set default range"}},
-    {"MenuConvCount", {"Ustaw ilość konwersji", "Set number of conversions"}},
-    {"MenuRefreshRate", {"Czas odświeżania wyniku", "Refresh rate"}},
-    {"MenuAutoRange", {"Automatyczna zmiana zakresu", "Auto range"}},
-    {"MenuCAL", {"Kalibracja", "Calibration"}},
-    {"MenuCalMeter", {"Uruchom", "Run"}},
-    {"MenuCalImport", {"Importuj historię kalibracji", "Import history log"}},
-    {"MenuCalExport", {"Eksportuj historię kalibracji", "Eksport history log"}},
-    {"MenuClose", {"Zakończ", "Quit"}},
-    {"MenuView", {"Widok", "View"}},
-    {"MenuViewMinMaxAv", {"Pokaż Min/Max/Średnia", "Show Min/Max/Average"}},
-    {"MenuClearMinMaxAv", {"Zeruj Min/Max/Średnia", "Reset Min/Max/Average"}},
-    {"MenuSetAverCount", {"Średnia krocząca", "Moving average"}},
-    {"MenuHistMeas", {"Historia pomiarów", "Measures history log"}},
-    {"MenuHistCAL", {"Historia kalibracji", "Calibration history log"}},
-    {"MenuStayOnTop", {"Zawsze na wierzchu", "Stay on top"}},
-    {"MenuService", {"Tryb serwisowy", "Service mode"}},
-    {"MenuShowIconStatus", {"Pokaż pasek statusu", "Show status"}},
-    {"MenuShowSettings", {"Pokaż ustawienia", "Show settings"}},
-    {"MenuVudIDO", {"Pokaż bufor COM", "Show COM buffer"}},
-    {"MenuHelp", {"Pomoc", "Help"}},
-    {"MenuManual", {"Instrukcja obsługi", "Instruction manual"}},
-    {"MenuCfgGuide", {"Instrukcja programowania", "Programming manual"}},
-    {"MenuAboutMeter", {"O mierniku", "About meter"}},
-    {"MenuAboutProgram", {"O programie", "About program"}},
-}};
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QAction* AddItem(QMenu* menu, const char* name, bool checkable = false) {
     auto* action = menu->addAction(name);
@@ -164,21 +111,6 @@ void TMainForm::BuildMenus() {
     bar->setCornerWidget(logo_, Qt::TopRightCorner);
 }
 
-void TMainForm::ApplyLanguage() {
-    for (const auto& caption : Captions) {
-        const QString name = Q(caption.control);
-        const QString text = Q(caption.text(language_));
-        if (auto* menu = findChild<QMenu*>(name)) {
-            menu->setTitle(text);
-        } else if (auto* action = findChild<QAction*>(name)) {
-            action->setText(text);
-        } else if (auto* label = findChild<QLabel*>(name)) {
-            label->setText(text);
-        } else if (auto* button = findChild<QAbstractButton*>(name)) {
-            button->setText(text);
-        }
-    }
-    Action("MenuWWW")->setText(WebAddress(language_));
-}
+void TMainForm::ApplyLanguage() { ApplyCaptions(this, static_cast<TLanguage>(language_)); }
 
 } // namespace k730
