@@ -6,6 +6,7 @@
 #include "main/CommMeterPort.h"
 #include "main/MeterController.h"
 #include "main/TriggerPacing.h"
+#include "support/SimProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,98 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// k730-sim as a child process with its control socket.
-class TSimProcess {
-public:
-    TSimProcess(fs::path dir, std::vector<std::string> args) : dir_(std::move(dir)) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        args.insert(args.begin(), test::BuildDir() + "/src/sim/k730-sim");
-        args.insert(args.end(), {"--control", (dir_ / "control.sock").string()});
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        ::close(out[1]);
-        output_ = out[0];
-        fcntl(output_, F_SETFL, O_NONBLOCK);
-    }
-    ~TSimProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0) ::close(output_);
-    }
-
-    bool WaitReady() {
-        return test::WaitFor(
-            [&] {
-                char chunk[512];
-                for (ssize_t n; (n = ::read(output_, chunk, sizeof chunk)) > 0;)
-                    printed_.append(chunk, static_cast<size_t>(n));
-                return printed_.find("ready on") != std::string::npos;
-            },
-            5s);
-    }
-
-    std::string Control(const std::string& command) const {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, (dir_ / "control.sock").c_str(), sizeof address.sun_path - 1);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ::close(fd);
-            return "no socket";
-        }
-        const std::string line = command + "\n";
-        [[maybe_unused]] const ssize_t sent = ::send(fd, line.data(), line.size(), 0);
-        std::string reply;
-        test::WaitFor(
-            [&] {
-                char c;
-                pollfd p{fd, POLLIN, 0};
-                while (poll(&p, 1, 10) > 0 && ::read(fd, &c, 1) == 1) {
-                    if (c == '\n') return true;
-                    reply += c;
-                }
-                return false;
-            },
-            3s);
-        ::close(fd);
-        return reply;
-    }
-
-private:
-    fs::path dir_;
-    pid_t pid_ = -1;
-    int output_ = -1;
-    std::string printed_;
-};
-
-// The serial component programs the line rate as a free number (the kernel's
-// "other" speed code); the simulator only knows the classic speed codes and
-// takes such a line for a mismatched one. Until the two agree, the test puts
-// the classic code for the same rate on the pty whenever it finds the other.
-void UseClassicSpeedCode(const fs::path& link) {
-    const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return;
-    termios tio{};
-    if (tcgetattr(fd, &tio) == 0 && cfgetospeed(&tio) != B9600) {
-        cfsetispeed(&tio, B9600);
-        cfsetospeed(&tio, B9600);
-        tcsetattr(fd, TCSANOW, &tio);
-    }
-    ::close(fd);
-}
 
 // The program's trigger thread in miniature: waits as the pacing says and
 // posts a tick to the loop while polling runs.
@@ -202,13 +111,8 @@ public:
 
 class TRecordingCommPort : public TCommMeterPort {
 public:
-    TRecordingCommPort(TComm32KX& comm, TPlainEventLoop& loop, fs::path link)
-        : TCommMeterPort(comm), loop_(loop), link_(std::move(link)) {}
+    TRecordingCommPort(TComm32KX& comm, TPlainEventLoop& loop) : TCommMeterPort(comm), loop_(loop) {}
     std::vector<std::pair<uint64_t, TBytes>> sent;
-    void SelectPort(const std::string& name) override {
-        TCommMeterPort::SelectPort(name);
-        UseClassicSpeedCode(link_);
-    }
     bool Send(const TBytes& frame, bool waitForAnswer) override {
         sent.emplace_back(loop_.TickMs(), frame);
         return TCommMeterPort::Send(frame, waitForAnswer);
@@ -216,7 +120,6 @@ public:
 
 private:
     TPlainEventLoop& loop_;
-    fs::path link_;
 };
 
 class ControllerSimTest : public ::testing::Test {
@@ -229,7 +132,6 @@ protected:
         setenv("K730_PORTS_DIR", (dir / "ports").c_str(), 1);
     }
     void TearDown() override {
-        loop.StopTimer(lineFix);
         trigger.reset();
         ctl.reset();
         port.reset();
@@ -240,15 +142,15 @@ protected:
 
     void StartSim(std::vector<std::string> args) {
         args.insert(args.begin(), {"--name", "SIM1"});
-        sim = std::make_unique<TSimProcess>(dir, std::move(args));
-        ASSERT_TRUE(sim->WaitReady());
+        sim = std::make_unique<test::TSimProcess>(dir / "ports");
+        ASSERT_TRUE(sim->Start(args)) << sim->Output();
     }
 
     // The program's start: component, controller, trigger; SIM1 chosen.
     void StartProgram() {
         comm = std::make_unique<TComm32KX>(loop, langEnglish);
         SetUpMainComm(*comm);
-        port = std::make_unique<TRecordingCommPort>(*comm, loop, dir / "ports" / "SIM1");
+        port = std::make_unique<TRecordingCommPort>(*comm, loop);
         hooks.loop = &loop;
         ctl = std::make_unique<TMeterController>(*port, hooks,
                                                  TControllerConfig{langEnglish, ',', "", true, true, 1000});
@@ -259,7 +161,6 @@ protected:
         const auto& items = ctl->PortItems();
         const auto it = std::find(items.begin(), items.end(), "SIM1");
         ASSERT_NE(it, items.end());
-        lineFix = loop.StartTimer(20, [this] { UseClassicSpeedCode(dir / "ports" / "SIM1"); });
         ctl->ChoosePort(static_cast<int>(it - items.begin()), Now());
     }
 
@@ -283,13 +184,12 @@ protected:
 
     fs::path dir;
     TPlainEventLoop loop;
-    std::unique_ptr<TSimProcess> sim;
+    std::unique_ptr<test::TSimProcess> sim;
     std::unique_ptr<TComm32KX> comm;
     std::unique_ptr<TRecordingCommPort> port;
     TSimHooks hooks;
     std::unique_ptr<TMeterController> ctl;
     std::unique_ptr<TTestTrigger> trigger;
-    TCommEventLoop::TTimerId lineFix = 0;
 };
 
 TEST_F(ControllerSimTest, ChosenPortIsIdentifiedAndPolled) {
