@@ -1,11 +1,16 @@
 #include "main/K730Session.h"
 
 #include "main/DisplayReading.h"
+#include "main/InfoDialogTexts.h"
+#include "main/K730AboutMeter.h"
+#include "main/K730AboutProgram.h"
+#include "main/K730ShowSettings.h"
 #include "main/K730Main.h"
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
 #include "ui/ConfBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -49,6 +54,40 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
             [this](int index) { controller_->QueueRange(static_cast<uint8_t>(index), Now()); });
     connect(&form_, &TMainForm::AutoPollingSwitched, this,
             [this](bool on) { controller_->SetAutoPolling(on, Now()); });
+    ConnectInfoDialogs();
+}
+
+// The settings, meter and program dialogs behind the "Help" and "View" menus.
+void TMainSession::ConnectInfoDialogs() {
+    const auto lang = static_cast<TLanguage>(language_);
+    const char separator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    if (QAction* about = form_.Action("MenuAboutProgram"))
+        connect(about, &QAction::triggered, this, [this, lang] {
+            TFormAboutProgram dialog(lang, &form_);
+            dialog.exec();
+        });
+    if (QAction* meter = form_.Action("MenuAboutMeter"))
+        connect(meter, &QAction::triggered, this, [this, lang, separator] {
+            const TMeterInfo& info = controller_->Info();
+            if (info.ModelDescriptor.empty()) return; // only a known meter has a meter dialog
+            TFormAboutMeter::Execute(MakeAboutMeterFacts(info, controller_->MerBusAddress(),
+                                                         controller_->ModBusAddress(), lang, separator),
+                                     lang, &form_);
+        });
+    if (QAction* show = form_.Action("MenuShowSettings"))
+        connect(show, &QAction::triggered, this, [this, lang, separator] {
+            if (!showSettings_)
+                showSettings_ = std::make_unique<TFormShowSettings>(lang, [this, separator] {
+                    return MakeShowSettingsFacts(controller_->Info(), controller_->MerBusAddress(),
+                                                 controller_->ModBusAddress(), settings_, false, separator);
+                });
+            showSettings_->RefreshRow(0);
+            showSettings_->BringToFront();
+        });
+}
+
+void TMainSession::RefreshSettingsDialog(int row) {
+    if (showSettings_ && showSettings_->isVisible()) showSettings_->RefreshRow(row < 0 ? 0 : row);
 }
 
 TMainSession::~TMainSession() {

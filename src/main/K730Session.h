@@ -56,6 +56,8 @@ private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
     void ShowCollectedMessages();
     void UpdateIcons(bool statusKnown, bool loopOn);
+    void ConnectInfoDialogs();
+    void RefreshSettingsDialog(int row) override;
 
     TMainForm& form_;
     TSettingsStore& store_;
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<TCommMeterPort> port_;
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
+    std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive
     TSearchCriteria searchCriteria_; // kept for the whole run, shared by every search dialog
     std::vector<TDeferredMessage> messages_;
     bool messagesScheduled_ = false;

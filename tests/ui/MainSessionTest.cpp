@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QAction>
 #include <QLabel>
 
 #include <filesystem>
@@ -57,6 +58,17 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
         EXPECT_EQ(session.Controller().State(), stIdentified);
         if (const char* shots = std::getenv("K730_SCREENSHOTS"))
             form.grab().save(QString(shots) + "/main-session.png");
+
+        // The settings dialog opens from the menu and shows the meter's addresses.
+        form.Action("MenuShowSettings")->trigger();
+        QWidget* settings = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != &form &&
+                w->metaObject()->className() == QString("k730::TFormShowSettings"))
+                settings = w;
+        ASSERT_NE(settings, nullptr);
+        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
+            settings->grab().save(QString(shots) + "/show-settings.png");
 
         sim.Control("fault unplug 1500");
         value->clear();
