@@ -20,6 +20,8 @@ std::string FolderOf(const std::string& path) {
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+} // namespace
+
 bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -30,8 +32,6 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     }
     return true;
 }
-
-} // namespace
 
 std::optional<TBytes> ReadWholeFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -19,6 +19,9 @@ bool FileExists(const std::string& path);
 // Creates the folder that holds `path` when it is missing.
 bool EnsureFolderOf(const std::string& path);
 
+// Writes all of `bytes` to `fd`, resuming after interrupted or partial writes.
+bool WriteAll(int fd, std::span<const uint8_t> bytes);
+
 // Replaces `path` with `bytes` so that a crash or a full disk leaves either the
 // old file or the new one whole: a temporary file in the same folder is written,
 // flushed to disk, given its final permissions and renamed over the old file.

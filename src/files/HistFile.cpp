@@ -103,17 +103,6 @@ TBytes RecordBytes(const THistData& d, size_t i, THistWriteKind kind, const THis
     return kind == hwHistoryFile ? HistSampleBytes(d.Samples[i]) : ToBytes(HistExportLine(d, i, f));
 }
 
-bool WriteAll(int fd, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Appends the records after the counter to an existing file; false when the
 // file cannot take them (then the caller writes it from the head).
 enum TAppend { apAbandoned, apWritten, apFailed };

@@ -34,15 +34,8 @@ std::string Hex8(uint32_t v) {
     return text;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+bool WriteText(int fd, const std::string& bytes) {
+    return k730::WriteAll(fd, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 bool AppendToOpen(int fd, const std::string& header, const std::string& line, bool created) {
@@ -51,10 +44,10 @@ bool AppendToOpen(int fd, const std::string& header, const std::string& line, bo
         std::string head(header.size(), '\0');
         if (::pread(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) || head != header)
             return false;
-    } else if (!WriteAll(fd, header)) {
+    } else if (!WriteText(fd, header)) {
         return false;
     }
-    return ::lseek(fd, 0, SEEK_END) >= 0 && WriteAll(fd, line) && ::fsync(fd) == 0;
+    return ::lseek(fd, 0, SEEK_END) >= 0 && WriteText(fd, line) && ::fsync(fd) == 0;
 }
 
 } // namespace
