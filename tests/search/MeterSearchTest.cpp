@@ -206,23 +206,16 @@ TEST_F(MeterSearchTest, NoSerialPortAtAllEndsAtOnce) {
     EXPECT_EQ(search.Start(), srNoPort);
     EXPECT_TRUE(search.Finished());
 
-    const std::string tool = test::BuildDir() + "/src/tool/k730-tool search 2>&1";
-    FILE* out = popen(tool.c_str(), "r");
-    ASSERT_NE(out, nullptr);
-    char line[256] = {};
-    ASSERT_NE(fgets(line, sizeof line, out), nullptr);
-    EXPECT_STREQ(line, "Serial port not found.\n");
-    EXPECT_EQ(WEXITSTATUS(pclose(out)), 1);
+    const test::TCommandRun run = test::RunCommand(test::BuildDir() + "/src/tool/k730-tool search 2>&1");
+    EXPECT_EQ(run.out, "Serial port not found.\n");
+    EXPECT_EQ(run.status, 1);
 }
 
 std::string RunTool(const std::string& args, int& status) {
-    FILE* out = popen((test::BuildDir() + "/src/tool/k730-tool " + args + " 2>&1").c_str(), "r");
-    std::string text;
-    char chunk[512];
-    for (size_t n; out && (n = fread(chunk, 1, sizeof chunk, out)) > 0;)
-        text.append(chunk, n);
-    status = out ? WEXITSTATUS(pclose(out)) : -1;
-    return text;
+    const test::TCommandRun run =
+        test::RunCommand(test::BuildDir() + "/src/tool/k730-tool " + args + " 2>&1");
+    status = run.status;
+    return run.out;
 }
 
 TEST_F(MeterSearchTest, ToolPrintsEveryPortAsTextOrJson) {

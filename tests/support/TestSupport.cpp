@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <cstdio>
+#include <sys/wait.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
@@ -32,6 +35,18 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
+}
+
+TCommandRun RunCommand(const std::string& command) {
+    TCommandRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char chunk[4096];
+    while (const size_t n = fread(chunk, 1, sizeof chunk, pipe))
+        run.out.append(chunk, n);
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
 }
 
 std::string BuildDir() {

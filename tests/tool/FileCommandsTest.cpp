@@ -25,17 +25,9 @@ struct TRun {
 };
 
 TRun Tool(const std::string& args) {
-    TRun run;
-    const std::string command = test::BuildDir() + "/src/tool/k730-tool " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> block{};
-    size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), pipe)) > 0)
-        run.out.append(block.data(), n);
-    const int status = ::pclose(pipe);
-    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    const test::TCommandRun result =
+        test::RunCommand(test::BuildDir() + "/src/tool/k730-tool " + args + " 2>/dev/null");
+    return TRun{result.status, result.out};
 }
 
 TCalLogRecord Rec(double date, const std::string& comment) {

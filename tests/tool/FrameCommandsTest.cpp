@@ -24,15 +24,8 @@ TRun RunTool(const std::string& args, const std::string& input = "") {
     std::ofstream(inputFile, std::ios::binary) << input;
     const std::string command =
         test::BuildDir() + "/src/tool/k730-tool " + args + " <" + inputFile + " 2>/dev/null";
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> chunk{};
-    while (const size_t n = fread(chunk.data(), 1, chunk.size(), pipe))
-        run.out.append(chunk.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    const test::TCommandRun result = test::RunCommand(command);
+    return TRun{result.status, result.out};
 }
 
 TEST(FrameBuild, PrintsTheRequestBytes) {
