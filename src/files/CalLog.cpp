@@ -49,18 +49,6 @@ bool ReadRecord(TByteReader& in, TCalLogRecord& r, std::string& reason) {
     return true;
 }
 
-bool WriteAllAt(int fd, std::span<const uint8_t> bytes, off_t at) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool CreateLog(const std::string& path, const TCalLogRecord& record) {
     TBytes bytes(CAL_LOG_MAGIC.begin(), CAL_LOG_MAGIC.end());
     const TBytes rec = CalRecordBytes(record);
@@ -68,24 +56,37 @@ bool CreateLog(const std::string& path, const TCalLogRecord& record) {
     return WriteFileAtomic(path, bytes, true);
 }
 
-// Keeps the bytes of a damaged log beside it, then cuts the log back to `size`.
-bool CutDamagedTail(int fd, const std::string& path, std::span<const uint8_t> bytes, size_t size) {
-    if (!WriteFileAtomic(FreeDamagedName(path), bytes, true)) return false;
-    return ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
+// Opens the log and takes its writer lock. A writer that waited may find the
+// name now points at a newer file (appends replace the file whole), so it
+// retries until the locked file is the one under the name.
+int LockCurrentLog(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        struct stat locked {
+        }, named{};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &locked) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            locked.st_ino == named.st_ino && locked.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);
+    }
+    return -1;
 }
 
-bool AppendToOpenLog(int fd, const std::string& path, const TCalLogRecord& record) {
+// The new log is the valid part of the old one plus the record, written beside
+// it and renamed over it: a writer killed at any moment leaves the old log or
+// the new one, never a torn record. A damaged tail is kept in a copy of its own
+// instead of being glued in front of the new record, where it would hide it.
+bool AppendToLockedLog(const std::string& path, const TCalLogRecord& record) {
     const auto bytes = ReadWholeFile(path);
     if (!bytes) return false;
     const TCalLogRead read = ParseCalLog(*bytes);
     if (read.validSize == 0) return false; // not a log: nothing is written
-    if (!read.valid && !CutDamagedTail(fd, path, *bytes, read.validSize)) return false;
+    if (!read.valid && !WriteFileAtomic(FreeDamagedName(path), *bytes, true)) return false;
+    TBytes next(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(read.validSize));
     const TBytes rec = CalRecordBytes(record);
-    const auto at = static_cast<off_t>(read.validSize);
-    if (WriteAllAt(fd, rec, at) && ::fsync(fd) == 0) return true;
-    // A failed append leaves the log as it was.
-    if (::ftruncate(fd, at) == 0) ::fsync(fd);
-    return false;
+    next.insert(next.end(), rec.begin(), rec.end());
+    return WriteFileAtomic(path, next, true);
 }
 
 } // namespace
@@ -190,17 +191,10 @@ bool AppendCalLog(const std::string& path, const TCalLogRecord& record) {
     try {
         if (!EnsureFolderOf(path)) return false;
         if (!FileExists(path)) return CreateLog(path, record);
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return false;
-        SetWritable(path);
-        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        bool ok = false;
-        if (fd >= 0) {
-            // Other writers wait until this append is on disk.
-            if (::flock(fd, LOCK_EX) == 0) ok = AppendToOpenLog(fd, path, record);
-            ::close(fd);
-        }
-        ::chmod(path.c_str(), st.st_mode & 07555);
+        const int fd = LockCurrentLog(path);
+        if (fd < 0) return false;
+        const bool ok = AppendToLockedLog(path, record);
+        ::close(fd);
         return ok;
     } catch (...) {
         return false;

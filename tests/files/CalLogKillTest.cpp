@@ -11,6 +11,7 @@
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace k730 {
 namespace {
@@ -79,6 +80,37 @@ TEST(CalLogKill, WriterKilledAtRandomMomentsLosesNothingAcknowledged) {
             ASSERT_TRUE(present.contains(a)) << "lost append " << a;
     }
     EXPECT_GT(acknowledged.size(), 50u);
+}
+
+// Appends replace the log whole; a writer that waited for the lock must append
+// to the newest log, not to the one it opened.
+TEST(CalLogKill, WritersAppendingAtOnceLoseNothing) {
+    test::TTempFolder dir;
+    const std::string log = dir / "K730/K730_CAL.dat";
+    ASSERT_TRUE(AppendCalLog(log, Numbered(0)));
+    constexpr int writers = 3, each = 40;
+    std::vector<pid_t> children;
+    for (int w = 0; w < writers; ++w) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0; i < each; ++i)
+                if (!AppendCalLog(log, Numbered(1 + static_cast<uint32_t>(w * each + i)))) _exit(3);
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const TCalLogRead read = ReadCalLog(log);
+    ASSERT_TRUE(read.valid) << read.error;
+    std::set<uint32_t> present;
+    for (const auto& r : read.records)
+        present.insert(r.CalTempCode);
+    EXPECT_EQ(present.size(), static_cast<size_t>(writers * each + 1));
 }
 
 } // namespace
