@@ -2,6 +2,9 @@
 
 #include "main/K730FrameDisplay.h"
 #include "main/LEDLamp2.h"
+#include "main/MinMaxAv.h"
+#include "main/ValueFormat.h"
+#include "main/PanelSettings.h"
 #include "main/StatusIconStrip.h"
 #include "resources/K730Bitmaps.h"
 
@@ -35,7 +38,7 @@ namespace k730 {
 
 namespace {
 
-constexpr int EditValueMaxLength = 6;
+constexpr int StatsGap = 4;     // between the minimum, maximum and average labels
 constexpr int MarkGap = 8;      // between the lamp, the warnings or icons and the temperature
 constexpr int StatsHeight = 17; // row kept at the top of the display for minimum, maximum and average
 constexpr int FlashMs = 80;
@@ -176,7 +179,12 @@ void TMainForm::BuildTopRow(QWidget* top) {
         button->setToolTip(Action(item)->text());
         buttons->addWidget(button);
     }
-    findChild<QToolButton*>("BtnClearMinMaxAv")->hide(); // shown while the statistics are on
+    // Shown while the statistics are on; its room is kept so the window never changes size.
+    auto* clear = findChild<QToolButton*>("BtnClearMinMaxAv");
+    QSizePolicy policy = clear->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    clear->setSizePolicy(policy);
+    clear->hide();
     grid->addLayout(buttons, 1, 4, Qt::AlignRight);
     grid->setColumnStretch(2, 1);
 }
@@ -196,13 +204,12 @@ QWidget* TMainForm::BuildDisplayPanel() {
     panelDisplayClient_->setObjectName("PanelDisplayClient");
     frame_ = new TFrameDisplay(panelDisplayClient_);
     BuildMarks(panelDisplayClient_);
+    BuildStatsLabels(panelDisplayClient_);
     labelDisplay_ = NamedLabel("LabelDisplay", panelDisplay_);
     labelDisplay_->setAlignment(Qt::AlignCenter);
     labelDisplay_->setFont(TFrameDisplay::ValueFont());
     labelDisplay_->hide();
-    panelSettings_ = new QFrame(panelDisplay_);
-    panelSettings_->setObjectName("PanelSettings");
-    BuildSettingsPanel(panelSettings_);
+    panelSettings_ = new TPanelSettings(static_cast<TLanguage>(language_), panelDisplay_);
     panelSettings_->hide();
     return panelDisplay_;
 }
@@ -224,50 +231,81 @@ void TMainForm::SizeDisplayPanel(int leastWidth) {
     panelSettings_->setGeometry(panelDisplayClient_->geometry());
 }
 
-// The inline settings panel that takes the display's place while a setting is
-// edited; its controls are filled by the settings operations.
-void TMainForm::BuildSettingsPanel(QWidget* panel) {
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(10, 6, 10, 6);
-    auto* title = NamedLabel("LabelSettings", panel);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    grid->addWidget(title, 0, 0, 1, 3);
-    grid->addWidget(NamedLabel("LabelSetValue", panel), 1, 0);
-    auto* edit = new QLineEdit(panel);
-    edit->setObjectName("EditValue");
-    edit->setMaxLength(EditValueMaxLength);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
-    grid->addWidget(edit, 1, 1);
-    grid->addWidget(NamedLabel("LabelAverTime", panel), 1, 2);
-    auto* repeatAuto = new QCheckBox(panel);
-    repeatAuto->setObjectName("ChBRepeatAuto");
-    grid->addWidget(repeatAuto, 2, 0, 1, 3);
-    auto* ranges = new QHBoxLayout;
+// Minimum, maximum and average side by side in the row above the value, each
+// wide enough for its caption and the widest value it can show.
+void TMainForm::BuildStatsLabels(QWidget* client) {
+    const QFont small = PixelFont(13);
+    const QFontMetrics metrics(small);
+    int widestPrefix = 0;
+    for (int exponent = -24; exponent <= 24; exponent += 3)
+        widestPrefix = std::max(widestPrefix, metrics.horizontalAdvance(Q(SiPrefix(exponent))));
+    const int widestValue =
+        metrics.horizontalAdvance(">-" + QString(DecimalSeparator()) + "000000") + widestPrefix;
+    const char* names[3] = {"LabelMin", "LabelMax", "LabelAvg"};
+    const QString captions[3] = {"min: ", "max: ", language_ == langPolish ? Q("śr: ") : Q("avg: ")};
+    int x = 3;
     for (int i = 0; i < 3; ++i) {
-        auto* rb = new QRadioButton(panel);
-        rb->setObjectName(QString("RBRange%1").arg(i));
-        rb->hide();
-        ranges->addWidget(rb);
+        QLabel* label = NamedLabel(names[i], client);
+        label->setFont(small);
+        label->setGeometry(x, 1, metrics.horizontalAdvance(captions[i]) + widestValue + 2, StatsHeight - 2);
+        label->hide();
+        x += label->width() + StatsGap;
+        labelStats_[i] = label;
     }
-    grid->addLayout(ranges, 3, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (const char* name : {"BtnSettingsOK", "BtnSettingsCancel"}) {
-        auto* button = new QPushButton(panel);
-        button->setObjectName(name);
-        buttons->addWidget(button);
+}
+
+void TMainForm::ShowStats(const TMinMaxAv& stats, bool on) {
+    statsOn_ = on;
+    const std::string texts[3] = {MinLabelText(stats), MaxLabelText(stats), AvgLabelText(stats, language_)};
+    const TStatLabelColour colours[3] = {MinLabelColour(stats), MaxLabelColour(stats), AvgLabelColour(stats)};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* label = labelStats_[i];
+        label->setText(Q(texts[i]));
+        const QPalette& p = palette();
+        SetTextColour(label, colours[i] == slcOver   ? QColor(Qt::red)
+                             : colours[i] == slcGrey ? p.color(QPalette::Disabled, QPalette::WindowText)
+                                                     : p.color(QPalette::Active, QPalette::WindowText));
     }
-    grid->addLayout(buttons, 4, 0, 1, 3);
-    repeatAuto->hide();
+    UpdateStatsVisibility();
+}
+
+void TMainForm::UpdateStatsVisibility() {
+    for (QLabel* label : labelStats_)
+        label->setVisible(statsOn_ && marksShown_);
+    findChild<QToolButton*>("BtnClearMinMaxAv")->setVisible(statsOn_);
+}
+
+void TMainForm::OpenSettingsPanel() {
+    labelDisplay_->hide();
+    panelDisplayClient_->hide();
+    panelSettings_->show();
+    panelSettings_->raise();
+}
+
+void TMainForm::CloseSettingsPanel() {
+    panelSettings_->hide();
+    labelDisplay_->clear();
+    labelDisplay_->hide();
+    panelDisplayClient_->show();
+    if (panelSettings_->isAncestorOf(QApplication::focusWidget())) panelDisplay_->setFocus();
+}
+
+bool TMainForm::SettingsPanelOpen() const {
+    return panelSettings_->isVisible();
+}
+
+void TMainForm::SetStayOnTop(bool on) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown) show(); // changing the flag hides the window
 }
 
 void TMainForm::BuildMarks(QWidget* client) {
     lamp_ = new TDiodeLED2(client);
     lamp_->setObjectName("LEDStatus");
     lamp_->SetColor(cLED_White);
-    icons_ = new TStatusIconStrip(EditValueMaxLength, client);
+    icons_ = new TStatusIconStrip(TPanelSettings::EDIT_MAX_LENGTH, client);
     const QFont small = PixelFont(13);
     labelTemperature_ = NamedLabel("LabelTemperature", client);
     labelTemperature_->setFont(small);
@@ -324,6 +362,7 @@ void TMainForm::ShowReading(const TDisplayReading& reading) {
     }
     frame_->ShowReading(reading);
     marksShown_ = true;
+    UpdateStatsVisibility();
     lamp_->show();
     lamp_->Blink(cLED_Green, FlashMs);
     labelTemperature_->setText(QString::fromStdString(reading.temperatureText));
@@ -337,6 +376,7 @@ void TMainForm::ShowReading(const TDisplayReading& reading) {
 void TMainForm::ClearDisplay() {
     frame_->Clear();
     marksShown_ = false;
+    UpdateStatsVisibility();
     lamp_->hide();
     labelTemperature_->hide();
     for (QLabel* label : labelWarnings_)
@@ -380,6 +420,7 @@ void TMainForm::SetRangeItems(const QStringList& items, int selected) {
     cbRange_->clear();
     cbRange_->addItems(items);
     cbRange_->setCurrentIndex(items.isEmpty() ? -1 : selected);
+    appliedRange_ = cbRange_->currentIndex();
     cbRange_->setEnabled(!items.isEmpty());
 }
 
@@ -387,6 +428,7 @@ void TMainForm::SelectRange(int index) {
     if (cbRange_->view()->isVisible()) return; // never under the user's hand
     const QSignalBlocker quiet(cbRange_);
     cbRange_->setCurrentIndex(index);
+    appliedRange_ = index;
 }
 
 const std::string& TMainForm::CopyText() const {

@@ -25,6 +25,8 @@ namespace k730 {
 
 class TDiodeLED2;
 class TFrameDisplay;
+class TPanelSettings;
+struct TMinMaxAv;
 class TStatusIconStrip;
 
 class TMainForm : public QMainWindow {
@@ -53,6 +55,22 @@ public:
     // Range chooser items (disabled when empty) and selection; no RangeChosen.
     void SetRangeItems(const QStringList& items, int selected);
     void SelectRange(int index);
+    // The range entry last applied: set by the program's selections and by
+    // a user's choice that passed the guards; a refused choice goes back to it.
+    int AppliedRange() const { return appliedRange_; }
+    void SetAppliedRange(int index) { appliedRange_ = index; }
+
+    // Minimum, maximum and average labels; shown while `on` and a reading is.
+    void ShowStats(const TMinMaxAv& stats, bool on);
+
+    // The inline settings panel in place of the value display.
+    TPanelSettings* SettingsPanel() const { return panelSettings_; }
+    void OpenSettingsPanel();
+    // Hides the panel and any display message; the value display is back.
+    void CloseSettingsPanel();
+    bool SettingsPanelOpen() const;
+
+    void SetStayOnTop(bool on);
 
     const std::string& CopyText() const;
     TFrameDisplay* FrameDisplay() const { return frame_; }
@@ -79,8 +97,9 @@ private:
     void BuildTopRow(QWidget* top);
     QWidget* BuildDisplayPanel();
     void SizeDisplayPanel(int leastWidth);
-    void BuildSettingsPanel(QWidget* panel);
     void BuildMarks(QWidget* client);
+    void BuildStatsLabels(QWidget* client);
+    void UpdateStatsVisibility();
     void ApplyLanguage();
     void FitMessageFont();
     void PlaceMarks(bool iconsWanted);
@@ -91,7 +110,7 @@ private:
     QFrame* panelDisplay_ = nullptr;
     QWidget* panelDisplayClient_ = nullptr;
     QLabel* labelDisplay_ = nullptr;
-    QFrame* panelSettings_ = nullptr;
+    TPanelSettings* panelSettings_ = nullptr;
     QLabel* panelStatus_ = nullptr;
     QLabel* labelMeterName_ = nullptr;
     QLabel* labelMeterNumber_ = nullptr;
@@ -103,6 +122,9 @@ private:
     TStatusIconStrip* icons_ = nullptr;
     QLabel* labelTemperature_ = nullptr;
     QLabel* labelWarnings_[3] = {};
+    QLabel* labelStats_[3] = {};
+    bool statsOn_ = false;
+    int appliedRange_ = -1;
     QLabel* logo_ = nullptr;
     bool logoPressed_ = false;
     bool marksShown_ = false;

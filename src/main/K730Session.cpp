@@ -6,6 +6,7 @@
 #include "main/K730AboutProgram.h"
 #include "main/K730ShowSettings.h"
 #include "main/K730Main.h"
+#include "main/MainCommands.h"
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
 #include "ui/ConfBox.h"
@@ -50,11 +51,18 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
         controller_->ChoosePort(index, Now());
         ShowCollectedMessages();
     });
-    connect(&form_, &TMainForm::RangeChosen, this,
-            [this](int index) { controller_->QueueRange(static_cast<uint8_t>(index), Now()); });
     connect(&form_, &TMainForm::AutoPollingSwitched, this,
             [this](bool on) { controller_->SetAutoPolling(on, Now()); });
     ConnectInfoDialogs();
+
+    TCommandHost host;
+    host.Now = [this] { return Now(); };
+    host.ShowCollectedMessages = [this] { ShowCollectedMessages(); };
+    host.RefreshIcons = [this] { RefreshIcons(); };
+    host.RefreshSettingsDialog = [this](int row) { RefreshSettingsDialog(row); };
+    commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
+                                                config.decimalSeparator, std::move(host));
+    commands_->ApplyStoredSettings();
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -163,11 +171,31 @@ void TMainSession::ClearDisplay() {
 void TMainSession::ShowStatus(const TMeterInfo&, const TStatusAnswer& status) {
     const char separator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
     if (const auto reading = MakeDisplayReading(status, separator)) form_.ShowReading(*reading);
+    commands_->StatusShown(status);
     UpdateIcons(true, status.flags && *status.flags != 255 && (*status.flags & 0x40));
 }
 
+bool TMainSession::AfterStatus(const TMeterInfo& info, const TStatusAnswer& status) {
+    return commands_->AfterStatus(info, status);
+}
+
+void TMainSession::CloseSettingsPanel() {
+    commands_->PanelClosed();
+}
+
+void TMainSession::ClearMinMaxAv() {
+    commands_->ResetStats();
+}
+
+void TMainSession::RefreshStatusIcons() {
+    RefreshIcons();
+}
+
 void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {
+    iconsStatusKnown_ = statusKnown;
+    iconsLoopOn_ = loopOn;
     TIconInputs icons;
+    icons.autoRange = settings_.AutoRange;
     icons.statusKnown = statusKnown;
     icons.loopOn = loopOn;
     icons.convCount = controller_->Info().ConvCount;
@@ -194,6 +222,7 @@ void TMainSession::SelectRange(int index) {
 
 void TMainSession::PostMessage(const TDeferredMessage& message) {
     messages_.push_back(message);
+    ShowCollectedMessages();
 }
 
 // Messages caused by answers are shown once processing has ended, from the event loop.

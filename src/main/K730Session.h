@@ -20,6 +20,7 @@
 
 namespace k730 {
 
+class TMainCommands;
 class TMainForm;
 class TSettingsStore;
 
@@ -36,6 +37,7 @@ public:
     void Close();
 
     TMeterController& Controller() { return *controller_; }
+    TMainCommands& Commands() { return *commands_; }
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -51,11 +53,16 @@ public:
     void PostMessage(const TDeferredMessage& message) override;
     void WakeTrigger() override;
     std::optional<TSearchResult> RunMeterSearch() override;
+    bool AfterStatus(const TMeterInfo& info, const TStatusAnswer& status) override;
+    void CloseSettingsPanel() override;
+    void ClearMinMaxAv() override;
+    void RefreshStatusIcons() override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
     void ShowCollectedMessages();
     void UpdateIcons(bool statusKnown, bool loopOn);
+    void RefreshIcons() { UpdateIcons(iconsStatusKnown_, iconsLoopOn_); }
     void ConnectInfoDialogs();
     void RefreshSettingsDialog(int row) override;
 
@@ -68,6 +75,9 @@ private:
     std::unique_ptr<TCommMeterPort> port_;
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
+    std::unique_ptr<TMainCommands> commands_;
+    bool iconsStatusKnown_ = false;
+    bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive
     TSearchCriteria searchCriteria_; // kept for the whole run, shared by every search dialog
     std::vector<TDeferredMessage> messages_;

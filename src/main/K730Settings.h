@@ -4,6 +4,7 @@
 #pragma once
 
 #include "main/K730Lang.h"
+#include "main/MinMaxAv.h" // DEFAULT_AVER_COUNT
 #include "main/SettingsStore.h"
 
 #include <array>
@@ -15,7 +16,6 @@
 
 namespace k730 {
 
-constexpr int DEFAULT_AVER_COUNT = 5;
 constexpr int DEFAULT_REPEAT_TIME = 1000; // ms
 constexpr size_t TMPL_WIN_COLS = 9;
 

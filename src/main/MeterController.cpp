@@ -297,6 +297,14 @@ void TMeterController::StartZeroing(TSlotIndex slot, bool save, uint32_t now) {
     Publish();
 }
 
+void TMeterController::ScheduleSystemZeroing(uint32_t now) {
+    now_ = now;
+    TRequestSlot& s = scheduler_.Slot(slotZeroSystem);
+    s.pending = true;
+    s.save = false;
+    Wake();
+}
+
 uint32_t TMeterController::PollPeriod() const {
     if (historyOpen_) return 160;
     return info_.ConvCount != 0 ? info_.ConvCount * 160u : 6 * 160u;

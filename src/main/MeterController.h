@@ -22,7 +22,6 @@
 
 namespace k730 {
 
-
 enum TConnectionState : uint8_t {
     stNoPort,      // no port chosen, the port vanished or did not open
     stIdentifying, // the identity request goes to the address in use or 0xFFFF
@@ -78,6 +77,9 @@ public:
     // Detector (slotZeroDetector or slotSvcZeroDetector, which stores it) or
     // measuring-system zeroing (slotZeroSystem, save = store the factor after).
     void StartZeroing(TSlotIndex slot, bool save, uint32_t now);
+    // Automatic zeroing: a measuring-system zeroing request goes out with the
+    // next scan; the display follows once the meter answers that it zeroes.
+    void ScheduleSystemZeroing(uint32_t now);
 
     // Direct sends and requests made by other parts.
     void SendRequest(const TBytes& frame, uint32_t now);

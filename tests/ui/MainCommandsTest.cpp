@@ -1,0 +1,237 @@
+// The main window's meter commands from end to end: the settings panel,
+// zeroing and range changes against a simulated meter, with every message
+// box answered (and remembered) as a user would.
+#include "main/K730Main.h"
+#include "main/K730Session.h"
+#include "main/MainCommands.h"
+#include "main/MemorySettingsStore.h"
+#include "main/PanelSettings.h"
+#include "support/SimProcess.h"
+#include "support/TestSupport.h"
+#include "ui/ConfBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace k730 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class MainCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("k730-commands-" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        setenv("K730_PORTS_DIR", (dir_ / "ports").c_str(), 1);
+        setenv("K730_SYSTEM_PORTS", "0", 1);
+        sim_ = std::make_unique<test::TSimProcess>(dir_ / "ports");
+        ASSERT_TRUE(sim_->Start({"--name", "SIM1", "--ranges", "2", "20", "200", "--conversions", "1",
+                                 "--zero-ms", "1200", "--light", "constant 12"}))
+            << sim_->Output();
+        form_ = std::make_unique<TMainForm>(langEnglish);
+        session_ =
+            std::make_unique<TMainSession>(*form_, store_, DefaultSettings(dir_.string()), langEnglish);
+        form_->show();
+        session_->Start();
+        AnswerEveryDialog();
+        auto* device = Child<QComboBox>("CBDevice");
+        const int index = device->findText("SIM1");
+        ASSERT_GT(index, 0);
+        device->setCurrentIndex(index);
+        emit device->activated(index);
+        ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->text().startsWith("12"); }, 10s));
+    }
+
+    void TearDown() override {
+        if (session_) session_->Close();
+        session_.reset();
+        form_.reset();
+        if (sim_) sim_->Stop();
+        fs::remove_all(dir_);
+    }
+
+    template <typename T = QWidget> T* Child(const char* name) const {
+        return form_->findChild<T*>(QString::fromUtf8(name));
+    }
+
+    static bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        return test::WaitFor(
+            [&] {
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+                return done();
+            },
+            limit);
+    }
+
+    // Every message box is read and closed with its first button, as soon as it shows.
+    void AnswerEveryDialog() {
+        auto* timer = new QTimer(form_.get());
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            messages_.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
+            box->findChild<QPushButton*>("BtnYes")->click();
+        });
+        timer->start();
+    }
+
+    bool MessageArrives(const std::string& text, std::chrono::milliseconds limit = 5s) {
+        return Pump([&] { return std::find(messages_.begin(), messages_.end(), text) != messages_.end(); },
+                    limit);
+    }
+
+    void Apply(const QString& text) {
+        Child<QLineEdit>("EditValue")->setText(text);
+        Child<QPushButton>("BtnSettingsOK")->click();
+    }
+
+    bool PanelOpen() const { return form_->SettingsPanelOpen(); }
+
+    void Shot(const char* name) {
+        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
+            form_->grab().save(QString(shots) + "/" + name + ".png");
+    }
+
+    fs::path dir_;
+    std::unique_ptr<test::TSimProcess> sim_;
+    TMemorySettingsStore store_;
+    std::unique_ptr<TMainForm> form_;
+    std::unique_ptr<TMainSession> session_;
+    std::vector<std::string> messages_;
+};
+
+TEST_F(MainCommandsTest, AddressesAndConversionsAreConfirmedByTheMeter) {
+    TMeterController& meter = session_->Controller();
+    form_->Action("MenuAddrMerBus")->trigger();
+    ASSERT_TRUE(PanelOpen());
+    EXPECT_EQ(Child<QLineEdit>("EditValue")->text(), "0001");
+    Shot("panel-merbus");
+    Apply("FFFF");
+    EXPECT_TRUE(MessageArrives("Incorrect address."));
+    EXPECT_TRUE(PanelOpen()) << "a refused address leaves the panel open";
+    Apply("ff");
+    EXPECT_TRUE(MessageArrives("MerBUS address was set as 0x00FF"));
+    EXPECT_FALSE(PanelOpen());
+    EXPECT_EQ(meter.MerBusAddress(), 0x00FF);
+    EXPECT_NE(sim_->Control("get").find("address=0x00FF"), std::string::npos);
+
+    form_->Action("MenuAddrModBus")->trigger();
+    Apply("F8");
+    EXPECT_TRUE(MessageArrives("Incorrect address."));
+    Apply("0xF7");
+    EXPECT_TRUE(MessageArrives("MODBUS address was set as 0xF7"));
+    EXPECT_EQ(meter.ModBusAddress(), 0xF7);
+
+    form_->Action("MenuConvCount")->trigger();
+    EXPECT_EQ(Child<QLineEdit>("EditValue")->text(), "1");
+    Apply("256");
+    EXPECT_TRUE(MessageArrives("Incorrect value."));
+    Apply("3");
+    EXPECT_TRUE(Pump([&] { return meter.Info().ConvCount == 3 && !PanelOpen(); }, 5s));
+    EXPECT_EQ(meter.PollPeriod(), 480u);
+
+    form_->Action("MenuSetRange")->trigger();
+    Shot("panel-default-range");
+    Child<QRadioButton>("RBRange1")->setChecked(true);
+    Child<QPushButton>("BtnSettingsOK")->click();
+    EXPECT_TRUE(MessageArrives("Default measuring range was set as 20 lx."));
+    EXPECT_EQ(meter.Info().DefaultRange, 1);
+}
+
+TEST_F(MainCommandsTest, ProgramSideSettingsApplyAtOnce) {
+    TMeterController& meter = session_->Controller();
+    form_->Action("MenuRefreshRate")->trigger();
+    Shot("panel-refresh");
+    auto* automatic = Child<QCheckBox>("ChBRepeatAuto");
+    EXPECT_TRUE(automatic->isChecked());
+    EXPECT_FALSE(Child<QLineEdit>("EditValue")->isEnabled());
+    automatic->setChecked(false);
+    Apply("159");
+    EXPECT_TRUE(MessageArrives("Minimal value is 160ms"));
+    EXPECT_TRUE(PanelOpen());
+    Apply("400");
+    EXPECT_FALSE(PanelOpen());
+    EXPECT_EQ(meter.StatusPeriod(), 400u);
+
+    // Statistics: switched on they collect; a shorter window keeps the newest samples.
+    form_->Action("MenuViewMinMaxAv")->trigger();
+    auto* avg = Child<QLabel>("LabelAvg");
+    ASSERT_TRUE(Pump([&] { return session_->Commands().Stats().Samples.size() >= 5; }, 10s));
+    EXPECT_TRUE(avg->isVisible());
+    EXPECT_TRUE(Child<QLabel>("LabelMin")->text().startsWith("min: 1"))
+        << Child<QLabel>("LabelMin")->text().toStdString();
+    Shot("statistics");
+    form_->Action("MenuSetAverCount")->trigger();
+    Apply("0");
+    EXPECT_TRUE(MessageArrives("Incorrect value."));
+    Apply("2");
+    EXPECT_FALSE(PanelOpen());
+    EXPECT_EQ(session_->Commands().Stats().WindowLength, 2);
+    EXPECT_LE(session_->Commands().Stats().Samples.size(), 2u);
+    form_->Action("MenuClearMinMaxAv")->trigger();
+    EXPECT_EQ(Child<QLabel>("LabelMax")->text(), "max: -----");
+
+    session_->Close();
+    EXPECT_EQ(store_.GetInteger("AverCountMax").value_or(0), 2);
+    EXPECT_EQ(store_.GetInteger("RepeatTime").value_or(0), 400);
+    EXPECT_TRUE(store_.GetBool("ShowMinMaxAverage").value_or(false));
+}
+
+TEST_F(MainCommandsTest, ZeroingShowsItsProgressAndBlocksRangeChoice) {
+    TMeterController& meter = session_->Controller();
+    auto* display = Child<QLabel>("LabelDisplay");
+    auto* range = Child<QComboBox>("CBRange");
+    ASSERT_EQ(range->count(), 3);
+    const int before = range->currentIndex();
+
+    form_->Action("MenuSetOnlyZeroADC")->trigger();
+    EXPECT_TRUE(meter.Zeroing());
+    EXPECT_TRUE(Pump([&] { return display->text() == "Zeroing in progress"; }, 3s))
+        << display->text().toStdString();
+    Shot("zeroing");
+    const int other = (before + 1) % 3;
+    range->setCurrentIndex(other);
+    emit range->activated(other);
+    EXPECT_TRUE(MessageArrives("Wait till the end of zeroing."));
+    EXPECT_EQ(range->currentIndex(), before) << "a refused choice goes back to the applied range";
+    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+
+    // The detector zeroing asks first; OK with the box ticked keeps the factor in the meter.
+    form_->Action("MenuZeroDet")->trigger();
+    EXPECT_TRUE(MessageArrives("WARNING\nZeroing procedure can be carried out\nonly with detector "
+                               "covered.\nIf you want to continue, "
+                               "cover the detector\nand press OK."));
+    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 8s));
+}
+
+TEST_F(MainCommandsTest, RangesChangeByHandAndByThemselves) {
+    auto* range = Child<QComboBox>("CBRange");
+    range->setCurrentIndex(2);
+    emit range->activated(2);
+    EXPECT_TRUE(Pump([&] { return sim_->Control("get").find("range=2") != std::string::npos; }, 5s));
+
+    form_->Action("MenuAutoRange")->trigger();
+    sim_->Control("light constant 1.5"); // 2 × 0.9 = 1.8 covers it: straight down to the lowest range
+    EXPECT_TRUE(Pump([&] { return sim_->Control("get").find("range=0") != std::string::npos; }, 8s));
+    EXPECT_TRUE(Pump([&] { return range->currentIndex() == 0; }, 3s));
+    sim_->Control("light constant 150"); // over range 0 and range 1: up step by step
+    EXPECT_TRUE(Pump([&] { return range->currentIndex() == 2; }, 10s));
+    EXPECT_NE(sim_->Control("get").find("range=2"), std::string::npos);
+}
+
+} // namespace
+} // namespace k730
