@@ -3,6 +3,8 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/K730Settings.h"
+#include "files/CalLogBackup.h"
+#include "files/FileIo.h"
 #include "ui/ConfBox.h"
 #include "ui/QtSettingsStore.h"
 
@@ -24,9 +26,27 @@ int main(int argc, char* argv[]) {
     k730::TProgramSettings settings = k730::DefaultSettings(documents);
     k730::LoadSettings(store, settings); // a missing or unreadable value keeps its default
 
+    // The calibration history log and its backup live in the program's data
+    // folder; a missing or damaged log is rebuilt from the backup before anything else.
+    const auto userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+    const std::string dataFolder =
+        k730::DataFolder({}, userData, QCoreApplication::applicationDirPath().toStdString());
+    const std::string calLog = k730::CalHistoryPath(dataFolder);
+    const std::string calBackup = k730::CalHistoryBackupPath(dataFolder);
+    for (const std::string& path : {calLog, calBackup})
+        if (k730::FileExists(path)) k730::SetReadOnly(path);
+    const k730::TCalRestore restore = k730::RestoreCalLog(calLog, calBackup);
+    if (!restore.message.Empty())
+        k730::ConfMessage(nullptr, QString::fromStdString(restore.message(language)), "K730",
+                          restore.message.style == k730::msWarning ? k730::MB_ICONWARNING
+                                                                   : k730::MB_ICONINFORMATION);
+
     k730::TMainForm form(language);
     k730::TMainSession session(form, store, settings, language);
-    QObject::connect(&app, &QApplication::aboutToQuit, [&session] { session.Close(); });
+    QObject::connect(&app, &QApplication::aboutToQuit, [&session, &calLog, &calBackup] {
+        session.Close();
+        k730::BackupCalLog(calLog, calBackup);
+    });
     form.show();
     session.Start();
     return app.exec();

@@ -7,6 +7,8 @@
 #include "main/PanelSettings.h"
 #include "main/StatusIconStrip.h"
 #include "resources/K730Bitmaps.h"
+#include "ui/ComboItemDelegate.h"
+#include "ui/ConfBox.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -17,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -147,6 +150,8 @@ void TMainForm::BuildTopRow(QWidget* top) {
     cbRange_->setObjectName("CBRange");
     cbRange_->setMinimumContentsLength(10);
     cbRange_->setEnabled(false);
+    for (QComboBox* box : {cbDevice_, cbRange_})
+        box->setItemDelegate(new TComboItemDelegate(box));
     grid->addWidget(cbRange_, 0, 3);
     connect(cbRange_, &QComboBox::activated, this, &TMainForm::RangeChosen);
 
@@ -449,8 +454,13 @@ void TMainForm::OpenProgramFile(const QString& fileName) {
         QDesktopServices::openUrl(QUrl("https://" + WebAddress(language_)));
         return;
     }
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(fileName)));
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    const TText missing{"Nie znaleziono pliku:\r\n%s", "File not found:\r\n%s"};
+    const TText notOpened{"Nie udało się otworzyć pliku:\r\n%s", "Could not open the file:\r\n%s"};
+    if (!QFileInfo::exists(path))
+        ConfMessage(this, Q(missing(language_)).replace("%s", path), "K730", MB_ICONWARNING);
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ConfMessage(this, Q(notOpened(language_)).replace("%s", path), "K730", MB_ICONWARNING);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

@@ -180,6 +180,7 @@ void TPanelSettings::UpdateAverTime() {
     const QChar point = QLocale::system().decimalPoint().at(0);
     averTime_->setText(Q(AverTimeText(edit_->text().toStdString(), msPerItem, lang_,
                                       point.isNull() ? '.' : point.toLatin1())));
+    layout()->activate(); // the label grows with its text at once, not at the next event
 }
 
 void TPanelSettings::UpdateEditEnabled() {

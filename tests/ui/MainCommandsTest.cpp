@@ -218,6 +218,25 @@ TEST_F(MainCommandsTest, ZeroingShowsItsProgressAndBlocksRangeChoice) {
     EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 8s));
 }
 
+TEST_F(MainCommandsTest, AutomaticZeroingFollowsTheDetectorTemperature) {
+    TMeterController& meter = session_->Controller();
+    auto* display = Child<QLabel>("LabelDisplay");
+    // A zeroing first, so the meter knows the temperature it zeroed at.
+    form_->Action("MenuSetOnlyZeroADC")->trigger();
+    ASSERT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+    ASSERT_TRUE(Pump([&] { return meter.Info().ZeroTempCode != 0; }, 3s));
+
+    form_->Action("MenuAutoZero")->trigger();
+    const std::string state = sim_->Control("get");
+    const double temp = std::stod(state.substr(state.find("temp=") + 5));
+    sim_->Control("temp " + std::to_string(temp + 4.5));
+    EXPECT_FALSE(Pump([&] { return meter.Zeroing(); }, 1500ms)) << "4.5 °C is within the limit";
+    sim_->Control("temp " + std::to_string(temp + 6));
+    EXPECT_TRUE(Pump([&] { return display->text() == "Zeroing in progress"; }, 4s));
+    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+    EXPECT_FALSE(Pump([&] { return meter.Zeroing(); }, 1500ms)) << "zeroed at the new temperature";
+}
+
 TEST_F(MainCommandsTest, RangesChangeByHandAndByThemselves) {
     auto* range = Child<QComboBox>("CBRange");
     range->setCurrentIndex(2);

@@ -4,6 +4,8 @@
 #include "main/K730FrameDisplay.h"
 #include "main/K730Main.h"
 #include "main/LEDLamp2.h"
+#include "main/MinMaxAv.h"
+#include "main/PanelSettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -37,6 +39,11 @@ protected:
     MainFormTest() : form_(GetParam()) { form_.show(); }
     template <typename T = QWidget> T* Child(const char* name) const {
         return form_.findChild<T*>(QString::fromUtf8(name));
+    }
+    void Shot(const char* name) {
+        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
+            form_.grab().save(
+                QString("%1/%2-%3.png").arg(shots, name, GetParam() == langPolish ? "pl" : "en"));
     }
     QString Caption(const char* name) const {
         if (auto* menu = Child<QMenu>(name)) return menu->title();
@@ -193,6 +200,41 @@ TEST_P(MainFormTest, DeviceChooserIsFilledWithoutReportingAChoice) {
     form_.ShowComStatus(5, "Communication lost");
     EXPECT_EQ(Child<QLabel>("PanelStatus")->text(), " Communication lost");
     EXPECT_EQ(Child("PanelStatus")->palette().color(QPalette::WindowText), QColor(Qt::red));
+}
+
+TEST_P(MainFormTest, SettingsPanelTakesTheDisplaysPlaceAndGivesItBack) {
+    TPanelInputs inputs;
+    inputs.ConvCount = 6;
+    inputs.AverCount = 5;
+    form_.OpenSettingsPanel();
+    form_.SettingsPanel()->OpenValuePanel(TPanelKind::pkAverCount, inputs);
+    EXPECT_TRUE(form_.SettingsPanelOpen());
+    EXPECT_FALSE(Child("PanelDisplayClient")->isVisible());
+    EXPECT_EQ(Caption("LabelSettings"), GetParam() == langPolish ? "Średnia krocząca: " : "Moving average: ");
+    Shot("panel-average");
+    form_.SettingsPanel()->OpenRangePanel({"2 ", "20 ", "200 "}, "lx", 1);
+    Shot("panel-range");
+    form_.ShowDisplayMessage("Trwa zerowanie");
+    form_.CloseSettingsPanel();
+    EXPECT_FALSE(form_.SettingsPanelOpen());
+    EXPECT_TRUE(Child("PanelDisplayClient")->isVisible());
+    EXPECT_FALSE(Child("LabelDisplay")->isVisible()) << "closing the panel also ends a display message";
+}
+
+TEST_P(MainFormTest, StatisticsLabelsShowWithTheFirstReading) {
+    TMinMaxAv stats;
+    stats.Reset(5);
+    form_.ShowStats(stats, true);
+    EXPECT_FALSE(Child("LabelMin")->isVisible()) << "no reading yet";
+    EXPECT_TRUE(Child("BtnClearMinMaxAv")->isVisible());
+    const QSize size = form_.size();
+    form_.ShowReading(Reading("1234.57", 0, 1, 0));
+    EXPECT_TRUE(Child("LabelMin")->isVisible());
+    EXPECT_EQ(Caption("LabelAvg"), GetParam() == langPolish ? "śr: -----" : "avg: -----");
+    form_.ShowStats(stats, false);
+    EXPECT_FALSE(Child("LabelMax")->isVisible());
+    EXPECT_FALSE(Child("BtnClearMinMaxAv")->isVisible());
+    EXPECT_EQ(form_.size(), size) << "the window keeps its size";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, MainFormTest, ::testing::Values(langPolish, langEnglish),
