@@ -1,19 +1,10 @@
 #include "main/TriggerThread.h"
 
+#include "main/TriggerPacing.h"
+
 #include <chrono>
 
 namespace k730 {
-
-namespace {
-
-// Milliseconds until `tick`, 0 when it is not set or not ahead (ticks wrap).
-uint32_t Ahead(uint32_t now, uint32_t tick) {
-    if (tick == 0) return 0;
-    const auto d = static_cast<int32_t>(tick - now);
-    return d > 0 ? static_cast<uint32_t>(d) : 0;
-}
-
-} // namespace
 
 TTriggerThread::TTriggerThread(TRead read, TNow now, TPost post, uint32_t periodMs)
     : read_(std::move(read)), now_(std::move(now)), post_(std::move(post)), period_(periodMs),
@@ -42,11 +33,7 @@ void TTriggerThread::Stop() {
 
 uint32_t TTriggerThread::NextWait(uint32_t now, const TTriggerState& state, uint32_t period,
                                   uint32_t overrun) {
-    uint32_t d = Ahead(now, state.statusDueTick);
-    if (d == 0) d = Ahead(now, state.statusAltDueTick);
-    if (d == 0) d = period;
-    if (overrun < d) d -= overrun;
-    return d;
+    return TriggerNextWait(now, state.statusDueTick, state.statusAltDueTick, period, overrun);
 }
 
 bool TTriggerThread::Wait(uint32_t ms, bool wakeable) {
@@ -64,7 +51,7 @@ void TTriggerThread::Run() {
     if (Wait(period_, false)) return;
     const uint32_t waited = now_() - start;
     const uint32_t overrun = waited > period_ ? waited - period_ : 0;
-    uint32_t d = overrun < period_ ? period_ - overrun : period_;
+    uint32_t d = TriggerFirstWait(period_, overrun);
     for (;;) {
         if (Wait(d, true)) return;
         const TTriggerState state = read_();
