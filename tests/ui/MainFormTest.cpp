@@ -6,6 +6,7 @@
 #include "main/LEDLamp2.h"
 #include "main/MinMaxAv.h"
 #include "main/PanelSettings.h"
+#include "ui/ConfBox.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,7 +16,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +238,20 @@ TEST_P(MainFormTest, StatisticsLabelsShowWithTheFirstReading) {
     EXPECT_FALSE(Child("LabelMax")->isVisible());
     EXPECT_FALSE(Child("BtnClearMinMaxAv")->isVisible());
     EXPECT_EQ(form_.size(), size) << "the window keeps its size";
+}
+
+TEST_P(MainFormTest, AMissingManualIsReported) {
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel*>("LabelTxt")->text();
+            box->findChild<QPushButton*>("BtnYes")->click();
+        }
+    });
+    form_.Action("MenuCfgGuide")->trigger(); // the test program's folder holds no manuals
+    EXPECT_TRUE(shown.startsWith(GetParam() == langPolish ? "Nie znaleziono pliku:\n" : "File not found:\n"))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("K-730 Instrukcja programowania.pdf"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, MainFormTest, ::testing::Values(langPolish, langEnglish),
