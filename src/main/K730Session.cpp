@@ -123,6 +123,7 @@ void TMainSession::Start() {
 
 void TMainSession::Close() {
     if (closed_) return;
+    showSettings_.reset();
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();

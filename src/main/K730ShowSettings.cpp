@@ -10,6 +10,7 @@ namespace k730 {
 TFormShowSettings::TFormShowSettings(TLanguage lang, TFactsSource facts, QWidget* parent)
     : QWidget(parent, Qt::Window), lang_(lang), facts_(std::move(facts)) {
     setObjectName("FormShowSettings");
+    setAttribute(Qt::WA_QuitOnClose, false); // closing the main window ends the program even while this is open
     setWindowTitle(QString::fromStdString(ShowSettingsCaption(lang_)));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 8, 10, 8);
