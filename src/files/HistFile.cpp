@@ -119,16 +119,22 @@ TAppend AppendRecords(const std::string& path, THistData& d, THistWriteKind kind
             TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
             fits = bytes && ReadMagicAndVersion(in, check);
         }
-        if (fits && ::lseek(fd, 0, SEEK_END) >= 0) {
-            result = apWritten;
+        const off_t end = fits ? ::lseek(fd, 0, SEEK_END) : -1;
+        if (end >= 0) {
+            // All new records in one write; a failed one is cut off again so
+            // the file keeps only whole records and the counter stays true.
+            TBytes tail;
             for (auto i = static_cast<size_t>(counter); i < d.Samples.size(); ++i) {
-                if (!WriteAll(fd, RecordBytes(d, i, kind, f))) {
-                    result = apFailed;
-                    break;
-                }
-                ++counter;
+                const TBytes rec = RecordBytes(d, i, kind, f);
+                tail.insert(tail.end(), rec.begin(), rec.end());
             }
-            if (::fsync(fd) != 0) result = apFailed;
+            if (WriteAll(fd, tail) && ::fsync(fd) == 0) {
+                counter = static_cast<int32_t>(d.Samples.size());
+                result = apWritten;
+            } else {
+                if (::ftruncate(fd, end) == 0) ::fsync(fd);
+                result = apFailed;
+            }
         }
     }
     ::close(fd);
