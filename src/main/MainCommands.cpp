@@ -103,7 +103,6 @@ void TMainCommands::ApplyStoredSettings() {
                                                   {"MenuStayOnTop", settings_.StayOnTop}};
     for (const auto& [name, on] : marks)
         if (QAction* a = Action(name)) a->setChecked(on);
-    if (settings_.AverCount < 1) settings_.AverCount = DEFAULT_AVER_COUNT;
     ResetStats();
     form_.SetStayOnTop(settings_.StayOnTop);
 }
