@@ -227,7 +227,8 @@ void TMainCommands::ValueApplied(const TPanelApply& result) {
 void TMainCommands::ApplyAverCount(int32_t count) {
     if (count != settings_.AverCount) {
         settings_.AverCount = count;
-        if (stats_.SetWindowLength(count, separator_) || Checked("MenuViewMinMaxAv")) ShowStats();
+        stats_.SetWindowLength(count, separator_);
+        ShowStats(); // the average may be recomputed, and its grey follows the new length
         host_.RefreshIcons();
         host_.RefreshSettingsDialog(ROW_AVERAGE);
     }
