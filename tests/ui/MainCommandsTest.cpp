@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -250,6 +251,44 @@ TEST_F(MainCommandsTest, RangesChangeByHandAndByThemselves) {
     sim_->Control("light constant 150"); // over range 0 and range 1: up step by step
     EXPECT_TRUE(Pump([&] { return range->currentIndex() == 2; }, 10s));
     EXPECT_NE(sim_->Control("get").find("range=2"), std::string::npos);
+}
+
+// Without a meter: the guards speak first, and what needs no meter still works.
+TEST(MainCommandsNoMeter, GuardsStopMeterSettingsButNotProgramOnes) {
+    setenv("K730_PORTS_DIR", (fs::temp_directory_path() / "k730-commands-none").c_str(), 1);
+    setenv("K730_SYSTEM_PORTS", "0", 1);
+    TMemorySettingsStore store;
+    TMainForm form(langPolish);
+    TMainSession session(form, store, DefaultSettings("/tmp"), langPolish);
+    form.show();
+    session.Start();
+    std::vector<std::string> shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget())) {
+            shown.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
+            box->findChild<QPushButton*>("BtnYes")->click();
+        }
+    });
+    answer.start(5);
+
+    for (const char* item : {"MenuAddrMerBus", "MenuZeroDet", "MenuSetRange", "MenuConvCount"}) {
+        shown.clear();
+        form.Action(item)->trigger();
+        EXPECT_EQ(shown, std::vector<std::string>{"Nie wybrano portu komunikacji."}) << item;
+        EXPECT_FALSE(form.SettingsPanelOpen()) << item;
+    }
+    shown.clear();
+    form.Action("MenuSetAverCount")->trigger();
+    EXPECT_TRUE(form.SettingsPanelOpen()) << "the moving average is the program's own";
+    EXPECT_TRUE(shown.empty());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form.findChild<QLineEdit*>("EditValue"), &escape);
+    EXPECT_FALSE(form.SettingsPanelOpen()) << "Esc closes the panel";
+    form.Action("MenuService")->trigger();
+    EXPECT_EQ(shown, std::vector<std::string>{"Ta funkcja będzie dostępna w kolejnej wersji programu."});
+    EXPECT_FALSE(form.Action("MenuService")->isChecked());
+    session.Close();
 }
 
 } // namespace
