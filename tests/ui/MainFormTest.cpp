@@ -234,6 +234,7 @@ TEST_P(MainFormTest, StatisticsLabelsShowWithTheFirstReading) {
     form_.ShowReading(Reading("1234.57", 0, 1, 0));
     EXPECT_TRUE(Child("LabelMin")->isVisible());
     EXPECT_EQ(Caption("LabelAvg"), GetParam() == langPolish ? "śr: -----" : "avg: -----");
+    Shot("statistics");
     form_.ShowStats(stats, false);
     EXPECT_FALSE(Child("LabelMax")->isVisible());
     EXPECT_FALSE(Child("BtnClearMinMaxAv")->isVisible());
