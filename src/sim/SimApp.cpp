@@ -86,12 +86,14 @@ bool TSimApp::Start(std::string& error) {
         channels.push_back(unit->channel.get());
         units_.push_back(std::move(unit));
     }
-    for (auto& unit : units_) {
+    for (auto& unit : units_)
         if (!OpenPort(*unit, error)) return false;
-        Announce(*unit);
-    }
+    // "ready" promises that the control channel answers too, so it opens first.
     control_ = std::make_unique<TSimControl>(channels);
-    return OpenControl(error);
+    if (!OpenControl(error)) return false;
+    for (auto& unit : units_)
+        Announce(*unit);
+    return true;
 }
 
 bool TSimApp::OpenControl(std::string& error) {
