@@ -3,6 +3,7 @@
 #include "search/UnitAutoCOM.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
+#include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Saves a picture of the dialog when K730_SCREENSHOTS names a folder.
 void Shot(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("K730_SCREENSHOTS")) w.grab().save(QString(dir) + "/" + name + ".png");
+    test::SaveScreenshot(w, name);
 }
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {

@@ -1,10 +1,11 @@
 // The three information dialogs: what they show, how the meter dialog is
-// laid out, the watermark, and the links. With K730_RENDER_DIR set, each
+// laid out, the watermark, and the links. With K730_SCREENSHOTS set, each
 // dialog is also written there as a PNG in both languages for a look.
 #include "main/ApplyCaptions.h"
 #include "main/K730AboutMeter.h"
 #include "main/K730AboutProgram.h"
 #include "main/K730ShowSettings.h"
+#include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,7 @@ namespace k730 {
 namespace {
 
 void Render(QWidget& w, const QString& name) {
-    const QByteArray dir = qgetenv("K730_RENDER_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w.show();
-    QApplication::processEvents();
-    w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+    test::ShowAndSaveScreenshot(w, name);
 }
 
 QString Text(QWidget& w, const char* name) {

@@ -9,6 +9,7 @@
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
 #include "ui/ConfBox.h"
+#include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -102,10 +103,7 @@ protected:
 
     bool PanelOpen() const { return form_->SettingsPanelOpen(); }
 
-    void Shot(const char* name) {
-        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
-            form_->grab().save(QString(shots) + "/" + name + ".png");
-    }
+    void Shot(const char* name) { test::SaveScreenshot(*form_, name); }
 
     fs::path dir_;
     std::unique_ptr<test::TSimProcess> sim_;

@@ -7,6 +7,7 @@
 #include "main/MinMaxAv.h"
 #include "main/PanelSettings.h"
 #include "ui/ConfBox.h"
+#include "support/Screenshot.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -44,9 +45,7 @@ protected:
         return form_.findChild<T*>(QString::fromUtf8(name));
     }
     void Shot(const char* name) {
-        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
-            form_.grab().save(
-                QString("%1/%2-%3.png").arg(shots, name, GetParam() == langPolish ? "pl" : "en"));
+        test::SaveScreenshot(form_, QString("%1-%2").arg(name, GetParam() == langPolish ? "pl" : "en"));
     }
     QString Caption(const char* name) const {
         if (auto* menu = Child<QMenu>(name)) return menu->title();

@@ -5,6 +5,7 @@
 #include "main/MemorySettingsStore.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
+#include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -56,8 +57,7 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
         EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 10s))
             << value->text().toStdString();
         EXPECT_EQ(session.Controller().State(), stIdentified);
-        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
-            form.grab().save(QString(shots) + "/main-session.png");
+        test::SaveScreenshot(form, "main-session");
 
         // The settings dialog opens from the menu and shows the meter's addresses.
         form.Action("MenuShowSettings")->trigger();
@@ -67,8 +67,7 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
                 w->metaObject()->className() == QString("k730::TFormShowSettings"))
                 settings = w;
         ASSERT_NE(settings, nullptr);
-        if (const char* shots = std::getenv("K730_SCREENSHOTS"))
-            settings->grab().save(QString(shots) + "/show-settings.png");
+        test::SaveScreenshot(*settings, "show-settings");
 
         sim.Control("fault unplug 1500");
         value->clear();

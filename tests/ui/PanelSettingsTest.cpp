@@ -1,7 +1,8 @@
 // The inline settings panel: what each setting shows, what OK reports, Enter,
-// Esc and the range buttons. With K730_RENDER_DIR set, each variant is also
+// Esc and the range buttons. With K730_SCREENSHOTS set, each variant is also
 // written there as a PNG.
 #include "main/PanelSettings.h"
+#include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -39,14 +40,7 @@ protected:
         QObject::connect(panel.get(), &TPanelSettings::Cancelled, [this] { ++cancelled; });
     }
     template <class T> T* Child(const char* name) { return panel->findChild<T*>(name); }
-    void Render(TPanelSettings& p, const QString& name) {
-        const QByteArray dir = qgetenv("K730_RENDER_DIR");
-        if (dir.isEmpty()) return;
-        QDir().mkpath(dir);
-        p.show();
-        QApplication::processEvents();
-        p.grab().save(QString::fromUtf8(dir) + "/Panel-" + name + ".png");
-    }
+    void Render(TPanelSettings& p, const QString& name) { test::ShowAndSaveScreenshot(p, "Panel-" + name); }
 
     std::unique_ptr<TPanelSettings> panel;
     std::vector<TPanelApply> applied;
