@@ -1,9 +1,10 @@
 // The meter dialog.
 #include "main/K730AboutMeter.h"
 
+#include "ui/LocaleSeparator.h"
+
 #include <QApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QScrollArea>
 #include <QPushButton>
 #include <QScreen>
@@ -125,7 +126,7 @@ TFormAboutMeter::TFormAboutMeter(const TAboutMeterFacts& facts, TLanguage lang, 
     setObjectName("FormAboutMeter");
     setWindowTitle(Q(AboutMeterCaption(lang)));
     const QFontMetrics fm = fontMetrics();
-    const char separator = QLocale::system().decimalPoint().at(0).toLatin1();
+    const char separator = LocaleDecimalSeparator();
     std::vector<TAboutRow> rows = AboutMeterRows(facts, lang, separator ? separator : '.');
     const auto width = [&fm](const std::string& text) { return fm.horizontalAdvance(Q(text)); };
     PadLabels(rows, width);

@@ -9,6 +9,7 @@
 #include "resources/K730Bitmaps.h"
 #include "ui/ComboItemDelegate.h"
 #include "ui/ConfBox.h"
+#include "ui/LocaleSeparator.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -26,7 +27,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -79,8 +79,7 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 }
 
 QChar DecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(',') : point.front();
+    return QChar::fromLatin1(LocaleDecimalSeparator());
 }
 
 } // namespace

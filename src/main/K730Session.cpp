@@ -10,6 +10,7 @@
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
 #include "ui/ConfBox.h"
+#include "ui/LocaleSeparator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,9 +25,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-constexpr char DECIMAL_SEPARATOR_PL = ',';
-constexpr char DECIMAL_SEPARATOR_EN = '.';
-
 } // namespace
 
 TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language)
@@ -37,7 +35,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
 
     TControllerConfig config;
     config.language = static_cast<TLanguage>(language_);
-    config.decimalSeparator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    config.decimalSeparator = LocaleDecimalSeparator();
     config.savedPortName = settings_.PortName;
     config.repeatAuto = settings_.RepeatAuto;
     config.repeatTime = static_cast<uint32_t>(settings_.RepeatTime);
@@ -68,7 +66,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
 void TMainSession::ConnectInfoDialogs() {
     const auto lang = static_cast<TLanguage>(language_);
-    const char separator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    const char separator = LocaleDecimalSeparator();
     if (QAction* about = form_.Action("MenuAboutProgram"))
         connect(about, &QAction::triggered, this, [this, lang] {
             TFormAboutProgram dialog(lang, &form_);
@@ -170,7 +168,7 @@ void TMainSession::ClearDisplay() {
 }
 
 void TMainSession::ShowStatus(const TMeterInfo&, const TStatusAnswer& status) {
-    const char separator = language_ == langPolish ? DECIMAL_SEPARATOR_PL : DECIMAL_SEPARATOR_EN;
+    const char separator = LocaleDecimalSeparator();
     if (const auto reading = MakeDisplayReading(status, separator)) form_.ShowReading(*reading);
     commands_->StatusShown(status);
     UpdateIcons(true, status.flags && *status.flags != 255 && (*status.flags & 0x40));

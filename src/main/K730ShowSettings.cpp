@@ -1,16 +1,18 @@
 // The settings window.
 #include "main/K730ShowSettings.h"
 
+#include "ui/LocaleSeparator.h"
+
 #include <QGridLayout>
 #include <QLabel>
-#include <QLocale>
 
 namespace k730 {
 
 TFormShowSettings::TFormShowSettings(TLanguage lang, TFactsSource facts, QWidget* parent)
     : QWidget(parent, Qt::Window), lang_(lang), facts_(std::move(facts)) {
     setObjectName("FormShowSettings");
-    setAttribute(Qt::WA_QuitOnClose, false); // closing the main window ends the program even while this is open
+    setAttribute(Qt::WA_QuitOnClose,
+                 false); // closing the main window ends the program even while this is open
     setWindowTitle(QString::fromStdString(ShowSettingsCaption(lang_)));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 8, 10, 8);
@@ -42,7 +44,7 @@ void TFormShowSettings::SizeValueColumn() {
 void TFormShowSettings::RefreshRow(int code) {
     if (!facts_) return;
     const TShowSettingsFacts facts = facts_();
-    const char separator = QLocale::system().decimalPoint().at(0).toLatin1();
+    const char separator = LocaleDecimalSeparator();
     for (int row : RowsForRefreshCode(code)) {
         const TSettingsRow texts = ShowSettingsRow(row, facts, lang_, separator ? separator : '.');
         labels_[row]->setText(QString::fromStdString(texts.Label));

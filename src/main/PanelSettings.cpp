@@ -2,13 +2,13 @@
 #include "main/PanelSettings.h"
 
 #include "main/K730Captions.h"
+#include "ui/LocaleSeparator.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -177,9 +177,8 @@ void TPanelSettings::UpdateAverTime() {
     averTime_->setVisible(timed && inputs_.ConvCount != 0);
     if (!averTime_->isVisibleTo(this)) return;
     const int32_t msPerItem = kind_ == TPanelKind::pkConvCount ? MIN_REFRESH_MS : inputs_.StatusPeriodMs;
-    const QChar point = QLocale::system().decimalPoint().at(0);
-    averTime_->setText(Q(AverTimeText(edit_->text().toStdString(), msPerItem, lang_,
-                                      point.isNull() ? '.' : point.toLatin1())));
+    averTime_->setText(
+        Q(AverTimeText(edit_->text().toStdString(), msPerItem, lang_, LocaleDecimalSeparator())));
     layout()->activate(); // the label grows with its text at once, not at the next event
 }
 
