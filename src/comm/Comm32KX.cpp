@@ -408,10 +408,15 @@ void TComm32KX::RefreshPortList() {
     const bool changed = current != scan.names;
     if (changed) portList_ = std::move(scan.names);
     if (portList_.empty() || portList_.front() != noPort) portList_.insert(portList_.begin(), noPort);
-    if (changed) {
-        SelectPort(comPort_, true);
-        if (OnPortListChange) OnPortListChange(*this);
-    }
+    // The chosen port may have failed to open while its name stayed listed (a
+    // virtual port whose peer died left its link behind) and be back now under
+    // the same name: the list did not change, but it is taken up again.
+    const bool absentBack =
+        portIndex_ == 0 && !IsNoPortName(comPort_) &&
+        std::any_of(portList_.begin() + 1, portList_.end(),
+                    [this](const std::string& entry) { return SamePortName(entry, comPort_); });
+    if (changed || absentBack) SelectPort(comPort_, true);
+    if (changed && OnPortListChange) OnPortListChange(*this);
     CheckDuplicate();
 }
 

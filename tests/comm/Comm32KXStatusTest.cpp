@@ -156,6 +156,27 @@ TEST_F(CommTest, AnAbsentPortIsReportedAndOpensWhenItAppears) {
     EXPECT_EQ(comm->COMPort(), "SIM7"); // still remembered
 }
 
+// A peer that died without removing its link, then came back under the same
+// name: the list never changed, yet the port must be opened again.
+TEST_F(CommTest, AVirtualPortLeftDanglingIsTakenUpWhenItComesBack) {
+    auto first = std::make_unique<TPty>();
+    Register("SIM1", *first);
+    auto comm = MakeComm();
+    TCommRecorder recorder(*comm);
+    comm->SetCOMPort("SIM1");
+    ASSERT_TRUE(comm->IsOpen());
+    first->CloseMaster(); // the link stays, pointing nowhere
+    ASSERT_TRUE(RunUntil([&] { return !comm->IsOpen(); }));
+    first.reset();
+
+    TPty second;
+    Register("SIM1", second);
+    ASSERT_TRUE(RunUntil([&] { return comm->IsOpen(); })) << "still on status " << recorder.statuses.back();
+    EXPECT_EQ(recorder.statuses.back(), csConnected);
+    ASSERT_TRUE(comm->Send(std::vector<uint8_t>{0x68, 0x08, 0x00, 0x01, 0x06, 0xFF, 0xFF, 0x16}));
+    EXPECT_EQ(second.Read(8, 2s).size(), 8u) << "requests reach the peer that came back";
+}
+
 TEST_F(CommTest, TheAnswerTimerReportsNoAnswerAtTheComputedLimit) {
     TPty pty;
     Register("SIM1", pty);
