@@ -263,6 +263,7 @@ void TFrameDisplay::Resize(float span, int digits, std::uint8_t kindByte) {
 }
 
 void TFrameDisplay::ShowReading(const TDisplayReading& reading) {
+    SetStale(false);
     const float magnitude = std::fabs(reading.value);
     if (reading.digits != lastDigits_ || reading.fullScale != lastRangeFullScale_ ||
         reading.kindByte != lastKindByte_ || magnitude > reading.fullScale)
@@ -297,11 +298,23 @@ void TFrameDisplay::ShowReading(const TDisplayReading& reading) {
 }
 
 void TFrameDisplay::ShowUnit(std::uint8_t kindByte, int q) {
-    const std::pair<std::uint8_t, int> key{kindByte, q};
+    const std::tuple<std::uint8_t, int, bool> key{kindByte, q, stale_};
     if (shownUnit_ == key) return; // the same picture is up already: no redraw at each answer
-    const QColor ink = palette().color(QPalette::WindowText);
-    imageUnit_->setPixmap(QPixmap::fromImage(RenderUnit(kindByte, q, unitWidth_, metrics_, ink)));
+    imageUnit_->setPixmap(QPixmap::fromImage(RenderUnit(kindByte, q, unitWidth_, metrics_, Ink())));
     shownUnit_ = key;
+}
+
+QColor TFrameDisplay::Ink() const {
+    return palette().color(stale_ ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
+}
+
+void TFrameDisplay::SetStale(bool stale) {
+    if (stale == stale_) return;
+    stale_ = stale;
+    QPalette palette = labelValue_->palette();
+    palette.setColor(QPalette::WindowText, Ink());
+    labelValue_->setPalette(palette);
+    if (shownUnit_) ShowUnit(std::get<0>(*shownUnit_), std::get<1>(*shownUnit_));
 }
 
 // The digits stand right against the unit, or take the whole width when no
@@ -309,7 +322,9 @@ void TFrameDisplay::ShowUnit(std::uint8_t kindByte, int q) {
 void TFrameDisplay::PlaceValue() {
     const QFontMetrics value(ValueFont());
     const int top = labelValue_->y();
-    if (imageUnit_->isVisible() || labelValue_->text().isEmpty()) {
+    // isHidden, not isVisible: while a settings panel covers the display the
+    // frame is hidden with its parent, and the unit must still count.
+    if (!imageUnit_->isHidden() || labelValue_->text().isEmpty()) {
         labelValue_->setGeometry(imageUnit_->x() - ValueUnitGap - valueWidth_, top, valueWidth_,
                                  value.height());
     } else {

@@ -13,6 +13,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 class QLabel;
 
@@ -40,6 +41,10 @@ public:
     void ShowReading(const TDisplayReading& reading);
     // Empties the value and the unit and hides "OVER".
     void Clear();
+    // Greys the value and unit while the meter no longer confirms them (no
+    // answer, line fault); the next reading is drawn in full ink again.
+    void SetStale(bool stale);
+    bool Stale() const { return stale_; }
     void SetCentred(bool centred);
 
     // The last value text with its exponent, "0" at start (Ctrl+C copies it).
@@ -71,6 +76,7 @@ private:
     void ShowUnit(std::uint8_t kindByte, int q);
     void PlaceValue();
     void Recentre();
+    QColor Ink() const;
 
     QLabel* labelOver_ = nullptr;
     QLabel* labelValue_ = nullptr;
@@ -82,14 +88,16 @@ private:
     std::uint8_t lastKindByte_ = 1;
     int lastDigits_ = 0;
     bool centred_ = true;
+    bool stale_ = false;
     int fullWidth_ = 0;
     int fullHeight_ = 0;
     int unitTop_ = 0;
     int unitWidth_ = 0;
     int valueWidth_ = 0;
     TUnitMetrics metrics_;
-    // The unit picture on show, so an unchanged unit is not drawn again.
-    std::optional<std::pair<std::uint8_t, int>> shownUnit_;
+    // The unit picture on show (kind, exponent, stale), so an unchanged unit
+    // is not drawn again.
+    std::optional<std::tuple<std::uint8_t, int, bool>> shownUnit_;
 };
 
 } // namespace k730

@@ -115,6 +115,32 @@ TEST_F(FrameDisplayTest, OrdinaryAnswersNeitherResizeNorRedrawTheUnit) {
     EXPECT_NE(Child("ImageUnit")->pixmap().cacheKey(), picture);
 }
 
+// A settings panel hides the display's parent; answers that arrive meanwhile
+// must still leave the digits beside the unit, not over it.
+TEST_F(FrameDisplayTest, AnswersWhileHiddenKeepTheValueBesideTheUnit) {
+    frame_->ShowReading(*MakeDisplayReading(Status(1234.5f, 2000, 1), ','));
+    parent_.hide();
+    frame_->ShowReading(*MakeDisplayReading(Status(0.0123f, 0.2f, 1), ','));
+    parent_.show();
+    EXPECT_TRUE(Child("ImageUnit")->isVisible());
+    EXPECT_EQ(Child("LabelValue")->geometry().right() + 1 + 4, Child("ImageUnit")->x());
+}
+
+// A reading the meter no longer confirms is drawn grey until a fresh one comes.
+TEST_F(FrameDisplayTest, StaleReadingIsGreyUntilTheNextAnswer) {
+    frame_->ShowReading(*MakeDisplayReading(Status(1234.5f, 2000, 1), ','));
+    const QColor ink = Child("LabelValue")->palette().color(QPalette::WindowText);
+    const qint64 livePicture = Child("ImageUnit")->pixmap().cacheKey();
+    frame_->SetStale(true);
+    EXPECT_TRUE(frame_->Stale());
+    EXPECT_NE(Child("LabelValue")->palette().color(QPalette::WindowText), ink);
+    EXPECT_NE(Child("ImageUnit")->pixmap().cacheKey(), livePicture) << "the unit is drawn grey too";
+    EXPECT_EQ(Child("LabelValue")->text(), "1234,50") << "the last value stays readable";
+    frame_->ShowReading(*MakeDisplayReading(Status(1000.0f, 2000, 1), ','));
+    EXPECT_FALSE(frame_->Stale());
+    EXPECT_EQ(Child("LabelValue")->palette().color(QPalette::WindowText), ink);
+}
+
 TEST_F(FrameDisplayTest, SetupLeavesAnEmptyDisplayOfTheRequestedLeastWidth) {
     EXPECT_EQ(frame_->CopyText(), "0");
     EXPECT_GE(frame_->FullWidth(), 300);
