@@ -20,11 +20,6 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Refresh codes of the settings dialog's rows.
-constexpr int ROW_AVERAGE = 6;
-constexpr int ROW_REFRESH = 7;
-constexpr int ROW_AUTO_RANGE = 8;
-
 const TText LATER_VERSION{"Ta funkcja będzie dostępna w kolejnej wersji programu.",
                           "This function will be available in a later version of the program."};
 
@@ -230,7 +225,7 @@ void TMainCommands::ApplyAverCount(int32_t count) {
         stats_.SetWindowLength(count, separator_);
         ShowStats(); // the average may be recomputed, and its grey follows the new length
         host_.RefreshIcons();
-        host_.RefreshSettingsDialog(ROW_AVERAGE);
+        host_.RefreshSettingsDialog(srAverage);
     }
     controller_.CloseSettingsPanel();
 }
@@ -241,7 +236,7 @@ void TMainCommands::ApplyRefresh(bool repeatAuto, int32_t time) {
     controller_.SetRepeat(settings_.RepeatAuto, static_cast<uint32_t>(settings_.RepeatTime), host_.Now());
     host_.RefreshIcons();
     controller_.CloseSettingsPanel();
-    host_.RefreshSettingsDialog(ROW_REFRESH);
+    host_.RefreshSettingsDialog(srRefreshRate);
 }
 
 void TMainCommands::RangeApplied(int index) {
@@ -272,7 +267,7 @@ void TMainCommands::RangeChosen(int index) {
 void TMainCommands::AutoRangeToggled() {
     settings_.AutoRange = Checked("MenuAutoRange");
     host_.RefreshIcons();
-    host_.RefreshSettingsDialog(ROW_AUTO_RANGE);
+    host_.RefreshSettingsDialog(srAutoRange);
 }
 
 bool TMainCommands::AfterStatus(const TMeterInfo& info, const TStatusAnswer& status) {
@@ -290,7 +285,7 @@ bool TMainCommands::AfterStatus(const TMeterInfo& info, const TStatusAnswer& sta
 // --- view ------------------------------------------------------------------------------------
 
 void TMainCommands::StatusShown(const TStatusAnswer& status) {
-    if (!Checked("MenuViewMinMaxAv")) return;
+    if (!Checked("MenuViewMinMaxAv") || !StatusFeedsStatistics(status)) return;
     stats_.AddStatus(MinMaxAvInputFrom(status), separator_);
     ShowStats();
 }

@@ -2,6 +2,7 @@
 #include "main/MinMaxAv.h"
 
 #include "main/K730Lang.h"
+#include "main/MeterKind.h"
 #include "main/ValueFormat.h"
 
 #include <algorithm>
@@ -22,6 +23,11 @@ std::string LabelText(std::string_view caption, bool valid, bool over, const std
 }
 
 } // namespace
+
+bool StatusFeedsStatistics(const TStatusAnswer& status) {
+    const uint8_t flags = status.flags.value_or(0);
+    return !IsMeterReset(flags) && !HasStatusFlag(flags, sfResultFactorInvalid);
+}
 
 TMinMaxAvInput MinMaxAvInputFrom(const TStatusAnswer& status) {
     TMinMaxAvInput in;

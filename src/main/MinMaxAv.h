@@ -30,6 +30,11 @@ struct TMinMaxAvInput {
 // The fields of a status answer; a field the answer does not carry reads as 0.
 TMinMaxAvInput MinMaxAvInputFrom(const TStatusAnswer& status);
 
+// Whether a status answer carries a reading the statistics may take: not
+// when the result factor is invalid (the value is hidden) and not the first
+// answer after a meter reset, whose flag byte is all ones.
+bool StatusFeedsStatistics(const TStatusAnswer& status);
+
 constexpr int DEFAULT_AVER_COUNT = 5;
 
 struct TMinMaxAv {
