@@ -37,6 +37,19 @@ struct TSearchResult {
 // Why the service window is told that the connection changed.
 enum TServiceNotice : uint8_t { snPortChanged, snMeterChanged, snAnswerOverdue };
 
+// What RefreshSettingsDialog asks the settings dialog to refresh.
+enum TSettingsRefresh : int {
+    srAll = 0,
+    srLoop = 1,
+    srMerBusAddress = 2,
+    srModBusAddress = 3,
+    srDefaultRange = 4,
+    srConversions = 5, // conversions, moving average and refresh rate
+    srAverage = 6,
+    srRefreshRate = 7,
+    srAutoRange = 8,
+};
+
 class TControllerHooks {
 public:
     virtual ~TControllerHooks() = default;
@@ -49,11 +62,14 @@ public:
     // Port chooser items and the selected item; the selection handler is not run.
     virtual void ShowPortChooser(const std::vector<std::string>& /*items*/, int /*selected*/) {}
     virtual void SetTitle(const std::string& /*title*/) {}
-    // PanelStatus text (a blank and the status text); red for codes above 1.
+    // The serial component's status text for PanelStatus; red for codes above 1.
     virtual void ShowComStatus(const std::string& /*text*/, bool /*red*/) {}
     // Meter name and number next to the chooser ("-----" when unknown).
     virtual void ShowMeterName(const std::string& /*name*/, const std::string& /*number*/) {}
     virtual void ClearDisplay() {}
+    // The reading on show is no longer confirmed by the meter (no answer, a
+    // line fault): it is shown as stale until the next status answer.
+    virtual void ReadingStale() {}
     // A status answer to show: the value, its kind, flags (255 = meter reset),
     // over-range and temperature; the model already holds the stored fields.
     virtual void ShowStatus(const TMeterInfo& /*info*/, const TStatusAnswer& /*status*/) {}
@@ -72,7 +88,7 @@ public:
     // The meter record was cleared: the display forgets the previous status
     // bytes it detects icon changes with, a settings dialog refreshes all rows.
     virtual void MeterInfoCleared() {}
-    // A row of an open settings dialog changed (-1 = all rows).
+    // Rows of an open settings dialog changed (a TSettingsRefresh code; -1 = all rows).
     virtual void RefreshSettingsDialog(int /*row*/) {}
     // Queues a message to be shown after the present processing has ended.
     virtual void PostMessage(const TDeferredMessage& /*message*/) {}

@@ -57,7 +57,7 @@ std::string FoldCase(std::string_view text) {
 std::string MeterNameText(std::string_view descriptor) {
     const std::string folded = FoldCase(descriptor);
     if (descriptor.empty() || folded == "żaden" || folded == "none") return std::string(UNKNOWN_VALUE_TEXT);
-    return EscapeAmpersands(descriptor);
+    return std::string(descriptor);
 }
 
 std::string MeterNumberText(std::string_view serialAndYear) {

@@ -29,8 +29,9 @@ std::string ProductionYearText(uint16_t year);
 // Serial text, "/", year text.
 std::string SerialAndYearText(uint16_t serial, uint16_t year);
 
-// The meter name of the main window: the descriptor with ampersands doubled,
-// or "-----" when it is empty or reads "żaden" / "none" (the no-port entry).
+// The meter name of the main window: the descriptor as the meter sent it (a
+// label without a buddy shows '&' as it stands), or "-----" when it is empty
+// or reads "żaden" / "none" (the no-port entry).
 std::string MeterNameText(std::string_view descriptor);
 // SerialAndYearText, or "-----" for an empty text.
 std::string MeterNumberText(std::string_view serialAndYear);

@@ -1,6 +1,7 @@
 #include "main/K730Main.h"
 
 #include "main/K730FrameDisplay.h"
+#include "main/K730Fun.h"
 #include "main/LEDLamp2.h"
 #include "main/MinMaxAv.h"
 #include "main/ValueFormat.h"
@@ -108,6 +109,7 @@ TMainForm::TMainForm(int language, QWidget* parent)
     setCentralWidget(central);
 
     ApplyLanguage();
+    ApplyKeyboardAccess();
     SizeDisplayPanel(top->sizeHint().width()); // as wide as the captions make the row above
     FitMessageFont();
     ShowMeterName({}, {});
@@ -136,17 +138,21 @@ void TMainForm::BuildTopRow(QWidget* top) {
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
 
-    grid->addWidget(NamedLabel("LabelPort", top), 0, 0);
+    QLabel* labelPort = NamedLabel("LabelPort", top);
+    grid->addWidget(labelPort, 0, 0);
     cbDevice_ = new QComboBox(top);
     cbDevice_->setObjectName("CBDevice");
+    labelPort->setBuddy(cbDevice_);
     cbDevice_->setMinimumContentsLength(12);
     grid->addWidget(cbDevice_, 0, 1);
     // Only a choice the user makes is forwarded; filling the list is not one.
     connect(cbDevice_, &QComboBox::activated, this, &TMainForm::PortChosen);
 
-    grid->addWidget(NamedLabel("LabelRange", top), 0, 2, Qt::AlignRight);
+    QLabel* labelRange = NamedLabel("LabelRange", top);
+    grid->addWidget(labelRange, 0, 2, Qt::AlignRight);
     cbRange_ = new QComboBox(top);
     cbRange_->setObjectName("CBRange");
+    labelRange->setBuddy(cbRange_);
     cbRange_->setMinimumContentsLength(10);
     cbRange_->setEnabled(false);
     for (QComboBox* box : {cbDevice_, cbRange_})
@@ -180,7 +186,6 @@ void TMainForm::BuildTopRow(QWidget* top) {
         button->setObjectName(name);
         button->setIcon(QIcon(QPixmap::fromImage(K730Bitmap(icon))));
         button->setAutoRaise(true);
-        button->setToolTip(Action(item)->text());
         buttons->addWidget(button);
     }
     // Shown while the statistics are on; its room is kept so the window never changes size.
@@ -370,6 +375,7 @@ void TMainForm::ShowReading(const TDisplayReading& reading) {
     lamp_->show();
     lamp_->Blink(cLED_Green, FlashMs);
     labelTemperature_->setText(QString::fromStdString(reading.temperatureText));
+    SetTextColour(labelTemperature_, palette().color(QPalette::Active, QPalette::WindowText));
     labelTemperature_->show();
     const TStatusFlag bits[3] = {sfResultFactorInvalid, sfLoopFactorInvalid, sfForcingValueInvalid};
     for (int i = 0; i < 3; ++i)
@@ -377,8 +383,15 @@ void TMainForm::ShowReading(const TDisplayReading& reading) {
     PlaceMarks(Action("MenuShowIconStatus")->isChecked());
 }
 
+void TMainForm::ShowReadingStale() {
+    if (!marksShown_) return; // nothing on show yet
+    frame_->SetStale(true);
+    SetTextColour(labelTemperature_, palette().color(QPalette::Disabled, QPalette::WindowText));
+}
+
 void TMainForm::ClearDisplay() {
     frame_->Clear();
+    frame_->SetStale(false);
     marksShown_ = false;
     UpdateStatsVisibility();
     lamp_->hide();
@@ -404,7 +417,8 @@ void TMainForm::ShowComStatus(int code, const QString& text) {
 }
 
 void TMainForm::ShowMeterName(const QString& name, const QString& number) {
-    const bool noName = name.isEmpty() || name.compare(Q(NoPortText.pl), Qt::CaseInsensitive) == 0 ||
+    const bool noName = name.isEmpty() || name == Q(UNKNOWN_VALUE_TEXT) ||
+                        name.compare(Q(NoPortText.pl), Qt::CaseInsensitive) == 0 ||
                         name.compare(Q(NoPortText.en), Qt::CaseInsensitive) == 0;
     labelMeterName_->setText(noName ? "-----" : name);
     labelMeterNumber_->setText(number.isEmpty() ? "-----" : number);
@@ -448,18 +462,25 @@ void TMainForm::CopyValue() {
 }
 
 // Manuals come from the program's folder; an empty name opens the web page.
+// Without a program to open it the user is told where to find it by hand.
 void TMainForm::OpenProgramFile(const QString& fileName) {
+    const TText noViewer{"Nie ma programu, który otworzyłby ten plik.\r\nOtwórz go ręcznie:\r\n%s",
+                         "No program is set up to open this file.\r\nOpen it by hand:\r\n%s"};
+    const TText noBrowser{"Nie ma programu, który otworzyłby stronę internetową.\r\nWpisz ten adres w "
+                          "przeglądarce:\r\n%s",
+                          "No program is set up to open web pages.\r\nOpen this address by hand:\r\n%s"};
+    const TText missing{"Nie znaleziono pliku:\r\n%s", "File not found:\r\n%s"};
     if (fileName.isEmpty()) {
-        QDesktopServices::openUrl(QUrl("https://" + WebAddress(language_)));
+        const QString address = "https://" + WebAddress(language_);
+        if (!urlOpener_(QUrl(address)))
+            ConfMessage(this, Q(noBrowser(language_)).replace("%s", address), "K730", MB_ICONWARNING);
         return;
     }
     const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
-    const TText missing{"Nie znaleziono pliku:\r\n%s", "File not found:\r\n%s"};
-    const TText notOpened{"Nie udało się otworzyć pliku:\r\n%s", "Could not open the file:\r\n%s"};
     if (!QFileInfo::exists(path))
         ConfMessage(this, Q(missing(language_)).replace("%s", path), "K730", MB_ICONWARNING);
-    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ConfMessage(this, Q(notOpened(language_)).replace("%s", path), "K730", MB_ICONWARNING);
+    else if (!urlOpener_(QUrl::fromLocalFile(path)))
+        ConfMessage(this, Q(noViewer(language_)).replace("%s", path), "K730", MB_ICONWARNING);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

@@ -7,8 +7,11 @@
 #include "main/DisplayReading.h"
 #include "main/K730Lang.h"
 
+#include <QDesktopServices>
 #include <QMainWindow>
+#include <QUrl>
 
+#include <functional>
 #include <string_view>
 
 class QAction;
@@ -43,6 +46,9 @@ public:
     void ShowReading(const TDisplayReading& reading);
     // Empties the value and hides every mark (meter or port changed).
     void ClearDisplay();
+    // The reading on show is no longer current: value, unit and temperature
+    // turn grey until the next ShowReading.
+    void ShowReadingStale();
     void ShowIcons(const TIconInputs& inputs);
     // A message in place of the value (zeroing); an empty text brings the value back.
     void ShowDisplayMessage(const QString& text);
@@ -80,6 +86,9 @@ public:
 
     // The maker's web page opened by MenuWWW and the logo.
     static QString WebAddress(int language);
+    // What opens manuals and the web page (the desktop's handler; tests
+    // put their own). False when nothing could open it.
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
 
 signals:
     void PortChosen(int index);
@@ -101,6 +110,7 @@ private:
     void BuildStatsLabels(QWidget* client);
     void UpdateStatsVisibility();
     void ApplyLanguage();
+    void ApplyKeyboardAccess();
     void FitMessageFont();
     void PlaceMarks(bool iconsWanted);
     void CopyValue();
@@ -129,6 +139,9 @@ private:
     bool logoPressed_ = false;
     bool marksShown_ = false;
     QList<QWidget*> hiddenWhileMinimised_;
+    std::function<bool(const QUrl&)> urlOpener_ = [](const QUrl& url) {
+        return QDesktopServices::openUrl(url);
+    };
 };
 
 } // namespace k730

@@ -3,13 +3,15 @@
 
 #include "main/ApplyCaptions.h"
 #include "resources/K730Bitmaps.h"
+#include "ui/AccessibleNames.h"
+#include "ui/Mnemonics.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-
+#include <QShortcut>
 
 namespace k730 {
 
@@ -111,6 +113,46 @@ void TMainForm::BuildMenus() {
     bar->setCornerWidget(logo_, Qt::TopRightCorner);
 }
 
-void TMainForm::ApplyLanguage() { ApplyCaptions(this, static_cast<TLanguage>(language_)); }
+void TMainForm::ApplyLanguage() {
+    ApplyCaptions(this, static_cast<TLanguage>(language_));
+}
+
+namespace {
+
+// One Alt+letter per caption among the actions of one menu level, then the
+// same inside every submenu.
+void MarkMnemonics(const QList<QAction*>& actions) {
+    QList<QAction*> items;
+    std::vector<std::string> captions;
+    for (QAction* action : actions)
+        if (!action->isSeparator() && !action->text().isEmpty()) {
+            items.append(action);
+            captions.push_back(action->text().toStdString());
+        }
+    const std::vector<std::string> marked = WithMnemonics(captions);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        items[i]->setText(QString::fromStdString(marked[static_cast<size_t>(i)]));
+        if (QMenu* sub = items[i]->menu()) MarkMnemonics(sub->actions());
+    }
+}
+
+} // namespace
+
+// Captions are in the program's language now: menus get their Alt+letter,
+// F10 reaches the menu bar, icon buttons take their menu item's caption as
+// tooltip, and every control its accessible name.
+void TMainForm::ApplyKeyboardAccess() {
+    MarkMnemonics(menuBar()->actions());
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().first());
+    });
+    for (const auto& [name, item] :
+         {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
+          std::pair{"BtnVudIDO", "MenuVudIDO"}})
+        if (auto* button = findChild<QAbstractButton*>(name))
+            button->setToolTip(QString::fromStdString(StripMnemonic(Action(item)->text().toStdString())));
+    ApplyAccessibleNames(this);
+}
 
 } // namespace k730

@@ -11,6 +11,7 @@
 #include "search/UnitAutoCOM.h"
 #include "ui/ConfBox.h"
 #include "ui/LocaleSeparator.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,12 +83,17 @@ void TMainSession::ConnectInfoDialogs() {
         });
     if (QAction* show = form_.Action("MenuShowSettings"))
         connect(show, &QAction::triggered, this, [this, lang, separator] {
-            if (!showSettings_)
+            const bool first = !showSettings_;
+            if (first)
                 showSettings_ = std::make_unique<TFormShowSettings>(lang, [this, separator] {
                     return MakeShowSettingsFacts(controller_->Info(), controller_->MerBusAddress(),
                                                  controller_->ModBusAddress(), settings_, false, separator);
                 });
             showSettings_->RefreshRow(0);
+            if (first) {
+                showSettings_->adjustSize();
+                CentreOverOwner(showSettings_.get(), &form_);
+            }
             showSettings_->BringToFront();
         });
 }
@@ -117,6 +123,7 @@ void TMainSession::Start() {
         });
     UpdateIcons(false, false);
     ShowCollectedMessages();
+    ConfSetCentreOverOwner(true); // from now on messages open over the window that asks
 }
 
 void TMainSession::Close() {
@@ -160,6 +167,22 @@ void TMainSession::ShowComStatus(const std::string& text, bool red) {
 
 void TMainSession::ShowMeterName(const std::string& name, const std::string& number) {
     form_.ShowMeterName(Q(name), Q(number));
+}
+
+void TMainSession::SetTitle(const std::string& title) {
+    form_.setWindowTitle(Q(title));
+}
+
+void TMainSession::ReadingStale() {
+    form_.ShowReadingStale();
+}
+
+// The meter is forgotten (another port, another meter): nothing of it stays
+// on screen, and an open settings dialog shows every row as unknown.
+void TMainSession::MeterInfoCleared() {
+    form_.ShowMeterName({}, {});
+    UpdateIcons(false, false);
+    RefreshSettingsDialog(srAll);
 }
 
 void TMainSession::ClearDisplay() {

@@ -45,7 +45,10 @@ public:
     void ShowPortChooser(const std::vector<std::string>& items, int selected) override;
     void ShowComStatus(const std::string& text, bool red) override;
     void ShowMeterName(const std::string& name, const std::string& number) override;
+    void SetTitle(const std::string& title) override;
     void ClearDisplay() override;
+    void ReadingStale() override;
+    void MeterInfoCleared() override;
     void ShowStatus(const TMeterInfo& info, const TStatusAnswer& status) override;
     void ShowDisplayText(const std::string& text) override;
     void ShowRangeList(const std::vector<std::string>& items) override;

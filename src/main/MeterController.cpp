@@ -210,7 +210,8 @@ void TMeterController::CloseSettingsPanel() {
 }
 
 void TMeterController::OnComStatus(int code, const std::string& text) {
-    hooks_.ShowComStatus(" " + text, code > 1);
+    hooks_.ShowComStatus(text, code > 1);
+    if (code > 1) hooks_.ReadingStale(); // no answer or a line fault: the reading is not current
 }
 
 void TMeterController::OnTxdEmpty(const TBytes& written) {
@@ -231,6 +232,10 @@ void TMeterController::OnTick(uint32_t now) {
         if (serviceOpen_) hooks_.ServiceNotify(snAnswerOverdue);
         requestPendingSince_ = NonZero(now);
         identified_ = false;
+        // Bytes older than the answer limit cannot belong to the answer
+        // awaited; a stray start byte among them would hold every later one.
+        EmptyReceiveBuffer();
+        hooks_.ReadingStale();
         if (autoPolling_) merBusAddress_ = MERBUS_BROADCAST;
         SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
         Publish();
@@ -320,6 +325,10 @@ void TMeterController::SendRequest(const TBytes& frame, uint32_t now) {
     // Without a port nothing goes out, and no answer is awaited.
     if (!PortSelected()) return;
     if (frame.size() > 3 && frame[3] == CMD_STATUS) lastStatusRequestTick_ = now;
+    // One request at a time: what is left in the receive buffer when a request
+    // goes out with none outstanding came before it and cannot be its answer.
+    // (Not while answers are being processed: a second frame may still wait.)
+    if (requestPendingSince_ == 0 && !receiving_ && !receiveBuffer_.Empty()) EmptyReceiveBuffer();
     port_.Send(frame, true);
     if (requestPendingSince_ == 0) requestPendingSince_ = NonZero(now);
 }
@@ -412,6 +421,7 @@ void TMeterController::OnReceive(const TBytes& block, uint32_t now) {
     BeginBusy();
     bool taken = false;
     bool first = true;
+    receiving_ = true;
     do {
         port_.HoldReceive();
         if (first) receiveBuffer_.Append(block);
@@ -426,6 +436,7 @@ void TMeterController::OnReceive(const TBytes& block, uint32_t now) {
         previousMeterMode_ = meterMode_;
         if (calibrationOpen_) hooks_.CalSuperviseMode(meterMode_);
     } while (!receiveBuffer_.Empty());
+    receiving_ = false;
     if (taken) scheduler_.ScanNow(merBusAddress_, now);
     EndBusy(true);
     std::vector<TDeferredMessage> messages = std::move(collected_);

@@ -205,6 +205,7 @@ private:
     bool historyOpen_ = false;
     bool trafficOpen_ = false;
     bool closing_ = false;
+    bool receiving_ = false; // frames of one received block are being processed
 };
 
 // Answer time limit: the transfer time of both buffers at 9600 bit/s 8N1 plus

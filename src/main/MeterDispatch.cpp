@@ -2,6 +2,7 @@
 // and the scheduling of the next status request.
 #include "main/ControllerTexts.h"
 #include "main/MeterController.h"
+#include "main/MeterKind.h"
 
 #include <cctype>
 #include <cstdio>
@@ -149,6 +150,9 @@ void TMeterController::OnIdentity(const TBytes& frame) {
     }
     if (rangesDiffer) RebuildRangeList();
     ShowMeterName();
+    // The "..." of the port change goes: the meter on this port has answered.
+    if (portListIndex_ > 0 && portListIndex_ < static_cast<int>(portItems_.size()))
+        hooks_.SetTitle(portItems_[portListIndex_]);
     hooks_.RefreshSettingsDialog(-1);
     if (serviceOpen_) hooks_.ServiceIdentity(info_);
 }
@@ -177,9 +181,17 @@ void TMeterController::OnModBusAddress(const TBytes& frame) {
 }
 
 void TMeterController::StoreStatus(const TStatusAnswer& s) {
+    const bool loopWas = info_.StatusKnown && (info_.StatusFlags & sfLoopOn) != 0;
+    const bool firstStatus = !info_.StatusKnown;
+    const uint8_t conversionsWere = info_.ConvCount;
     info_.StatusFlags = s.flags.value_or(0);
     info_.StatusKnown = true;
     if (s.conversions) info_.ConvCount = *s.conversions;
+    // The settings dialog shows the loop state and the conversions (with the
+    // times that follow from them) as the status answers report them.
+    const bool loopIs = (info_.StatusFlags & sfLoopOn) != 0;
+    if (firstStatus || loopIs != loopWas) hooks_.RefreshSettingsDialog(srLoop);
+    if (info_.ConvCount != conversionsWere) hooks_.RefreshSettingsDialog(srConversions);
     if (s.temperatureCode) info_.TemperatureCode = *s.temperatureCode;
     if (s.zeroTempCode) info_.ZeroTempCode = *s.zeroTempCode;
     // The decoder gives the calibration values only in normal measurement.
@@ -336,20 +348,8 @@ void TMeterController::SelectReportedRange(float fullScale) {
 }
 
 void TMeterController::ShowMeterName() {
-    std::string name = EscapeAmpersands(info_.ModelDescriptor);
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    // "żaden" compared without case: only its ASCII letters change case.
-    std::string l = lower(name);
-    if (l.rfind("\u017B", 0) == 0) // capital Ż
-        l.replace(0, 2, "\u017C");
-    if (name.empty() || l == "\u017Caden" || l == "none") name = "-----";
-    std::string number = SerialAndYearText(info_.SerialNumber, info_.ProductionYear);
-    if (number.empty()) number = "-----";
-    hooks_.ShowMeterName(name, number);
+    hooks_.ShowMeterName(MeterNameText(info_.ModelDescriptor),
+                         MeterNumberText(SerialAndYearText(info_.SerialNumber, info_.ProductionYear)));
 }
 
 } // namespace k730

@@ -2,6 +2,7 @@
 #include "main/PanelSettings.h"
 
 #include "main/K730Captions.h"
+#include "ui/AccessibleNames.h"
 #include "ui/LocaleSeparator.h"
 
 #include <QCheckBox>
@@ -40,6 +41,7 @@ TPanelSettings::TPanelSettings(TLanguage lang, QWidget* parent) : QFrame(parent)
     editLabel_ = new QLabel(this);
     editLabel_->setObjectName("LabelSetValue");
     edit_ = new QLineEdit(this);
+    editLabel_->setBuddy(edit_); // the field is named by its label's caption
     edit_->setObjectName("EditValue");
     edit_->setMaxLength(EDIT_MAX_LENGTH);
     edit_->setFixedWidth(edit_->fontMetrics().horizontalAdvance("0000000") + 12);
@@ -108,6 +110,7 @@ void TPanelSettings::OpenValuePanel(TPanelKind kind, const TPanelInputs& inputs)
     edit_->setText(Q(PanelStartText(kind, inputs)));
     UpdateEditEnabled();
     UpdateAverTime();
+    ApplyAccessibleNames(this);
     show();
     if (refresh) {
         repeatAuto_->setFocus();
@@ -143,6 +146,7 @@ void TPanelSettings::OpenRangePanel(const std::vector<std::string>& rangeTexts, 
         ranges_[i]->setChecked(i == defaultRange);
         ranges_[i]->adjustSize();
     }
+    ApplyAccessibleNames(this);
     show();
     PlaceRangeButtons();
     if (rangeCount_ > 0) ranges_[std::min<int>(defaultRange, rangeCount_ - 1)]->setFocus();
@@ -150,7 +154,10 @@ void TPanelSettings::OpenRangePanel(const std::vector<std::string>& rangeTexts, 
 
 void TPanelSettings::UpdateInputs(const TPanelInputs& inputs) {
     inputs_ = inputs;
-    if (kind_ == TPanelKind::pkRefresh) repeatAuto_->setText(Q(RepeatAutoCaption(lang_, inputs)));
+    if (kind_ == TPanelKind::pkRefresh) {
+        repeatAuto_->setText(Q(RepeatAutoCaption(lang_, inputs)));
+        ApplyAccessibleNames(this);
+    }
     UpdateAverTime();
 }
 

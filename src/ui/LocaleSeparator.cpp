@@ -5,7 +5,7 @@
 namespace k730 {
 
 char LocaleDecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
+    const QString point = QLocale().decimalPoint(); // the system locale: the program never sets another
     if (point == QStringLiteral(",")) return ',';
     return '.';
 }

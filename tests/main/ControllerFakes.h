@@ -70,8 +70,9 @@ public:
     std::vector<TDeferredMessage> messages;
     std::vector<std::string> rangeItems;
     std::vector<std::string> portItems;
-    std::string title, displayText, meterName;
-    int clearMinMaxAv = 0, clearDisplay = 0, statusShown = 0, wakes = 0;
+    std::string title, displayText, meterName, meterNumber;
+    int clearMinMaxAv = 0, clearDisplay = 0, statusShown = 0, wakes = 0, stale = 0, infoCleared = 0;
+    std::vector<int> settingsRefreshes;
     std::vector<uint32_t> pauses;
 
     void Pause(uint32_t ms) override {
@@ -80,7 +81,13 @@ public:
     }
     void ShowPortChooser(const std::vector<std::string>& items, int) override { portItems = items; }
     void SetTitle(const std::string& t) override { title = t; }
-    void ShowMeterName(const std::string& name, const std::string&) override { meterName = name; }
+    void ShowMeterName(const std::string& name, const std::string& number) override {
+        meterName = name;
+        meterNumber = number;
+    }
+    void ReadingStale() override { ++stale; }
+    void MeterInfoCleared() override { ++infoCleared; }
+    void RefreshSettingsDialog(int code) override { settingsRefreshes.push_back(code); }
     void ClearDisplay() override { ++clearDisplay; }
     void ShowStatus(const TMeterInfo&, const TStatusAnswer&) override { ++statusShown; }
     void ShowDisplayText(const std::string& text) override { displayText = text; }

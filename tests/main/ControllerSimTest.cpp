@@ -241,7 +241,7 @@ TEST_F(ControllerSimTest, SilentMeterIsIdentifiedAgainAndTheReadingReturns) {
     EXPECT_EQ(after.back(), CMD_IDENTIFY);
     EXPECT_EQ(port->sent.back().second, BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false));
     EXPECT_TRUE(RunUntil(
-        [&] { return !hooks.comStatus.empty() && hooks.comStatus.back() == " Communication lost"; }, 4s));
+        [&] { return !hooks.comStatus.empty() && hooks.comStatus.back() == "Communication lost"; }, 4s));
     sim->Control("fault none");
     const size_t shown = hooks.statusShown.size();
     EXPECT_TRUE(RunUntil([&] { return hooks.statusShown.size() > shown + 1; }, 6s));

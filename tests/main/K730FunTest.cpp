@@ -47,7 +47,7 @@ TEST(MeterTexts, VersionComparison) {
 }
 
 TEST(MeterTexts, Ampersands) {
-    EXPECT_EQ(MeterNameText("A&B"), "A&&B");
+    EXPECT_EQ(MeterNameText("A&B"), "A&B") << "a label shows the meter's text as it stands";
     EXPECT_EQ(MeterNameText(""), "-----");
     EXPECT_EQ(MeterNameText("ŻADEN"), "-----");
     EXPECT_EQ(MeterNameText("None"), "-----");

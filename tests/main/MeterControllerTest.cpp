@@ -1,6 +1,7 @@
 // The connection controller against a fake port and a fake clock.
 #include "main/ControllerFakes.h"
 #include "main/MeterController.h"
+#include "main/MeterKind.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,87 @@ TEST_F(ControllerTest, SilentMeterEmptiesTheQueueAndIsIdentifiedAgain) {
     EXPECT_EQ(port.sent.size(), before + 1);
     Receive(IdentityAnswer(0x0003));
     EXPECT_EQ(ctl.MerBusAddress(), 0x0003);
+}
+
+// Line noise after every answer, with stray start bytes whose length points
+// far ahead: the program must go on taking the meter's answers.
+TEST_F(ControllerTest, StrayStartBytesAfterEveryAnswerDoNotStopTheReadings) {
+    Identify(0x0003);
+    const TBytes noise = Hex("68 F0 7F 00 68 FF 7F");
+    int answered = 0;
+    for (int i = 0; i < 20; ++i) {
+        const size_t sent = port.sent.size();
+        ctl.OnTick(now += 500); // a status request is due every 480 ms
+        ASSERT_EQ(port.sent.size(), sent + 1);
+        const TBytes request = LastSent();
+        TBytes answer = request[3] == CMD_STATUS
+                            ? StatusAnswer(0x0003, 0)
+                            : AnswerFrame(static_cast<uint8_t>(request[3] | 0x80), 0x0003, 0,
+                                          request[3] == CMD_IDENTIFY ? TBytes{} : TBytes{1});
+        if (request[3] == CMD_IDENTIFY) answer = IdentityAnswer(0x0003);
+        answer.insert(answer.end(), noise.begin(), noise.end());
+        const int shown = hooks.statusShown;
+        Receive(answer);
+        answered += hooks.statusShown > shown;
+    }
+    EXPECT_GE(answered, 18) << "status answers are taken although noise follows each";
+    EXPECT_LT(ctl.ReceiveBufferSize(), 64u);
+}
+
+// After the answer time limit nothing older can be the awaited answer: a
+// buffer held by a stray start byte is emptied with the re-identification.
+TEST_F(ControllerTest, SilenceEmptiesAReceiveBufferHeldByAStrayStartByte) {
+    Identify(0x0003);
+    ctl.OnTick(now += 1000);
+    Receive(Hex("68 F0 7F 01 02 03"));
+    ASSERT_GT(ctl.ReceiveBufferSize(), 0u);
+    const int stale = hooks.stale;
+    ctl.OnTick(ctl.RequestPendingSince() + ctl.AnswerTimeLimit());
+    EXPECT_EQ(ctl.ReceiveBufferSize(), 0u);
+    EXPECT_EQ(hooks.stale, stale + 1) << "the last reading is no longer presented as current";
+    Receive(IdentityAnswer(0x0003));
+    EXPECT_EQ(ctl.State(), stIdentified);
+}
+
+TEST_F(ControllerTest, TitleShowsThePortWhileIdentifyingAndOnceIdentified) {
+    ctl.Start(now);
+    ctl.ChoosePort(1, now);
+    EXPECT_EQ(hooks.title, "...ttyS0");
+    Receive(IdentityAnswer(0x0003));
+    EXPECT_EQ(hooks.title, "ttyS0");
+    ctl.ChoosePort(0, now);
+    EXPECT_EQ(hooks.title, "...none");
+    EXPECT_GE(hooks.infoCleared, 1);
+}
+
+TEST_F(ControllerTest, ComStatusTextHasNoBlankOfItsOwnAndFaultsMakeTheReadingStale) {
+    ctl.OnComStatus(0, "Connected");
+    EXPECT_EQ(hooks.stale, 0);
+    ctl.OnComStatus(2, "Communication lost");
+    EXPECT_EQ(hooks.stale, 1);
+}
+
+// The settings dialog follows the loop bit and the conversions of the status answers.
+TEST_F(ControllerTest, StatusChangesRefreshTheSettingsDialogRows) {
+    Identify(0x0003); // its first status: loop off, 3 conversions
+    hooks.settingsRefreshes.clear();
+    Receive(StatusAnswer(0x0003, 0, 0, 1.5f, 3));
+    EXPECT_TRUE(hooks.settingsRefreshes.empty()) << "nothing changed";
+    Receive(StatusAnswer(0x0003, 0, sfLoopOn, 1.5f, 3));
+    EXPECT_EQ(hooks.settingsRefreshes, std::vector<int>{srLoop});
+    hooks.settingsRefreshes.clear();
+    Receive(StatusAnswer(0x0003, 0, sfLoopOn, 1.5f, 7));
+    EXPECT_EQ(hooks.settingsRefreshes, std::vector<int>{srConversions});
+}
+
+TEST_F(ControllerTest, MeterNameIsShownAsTheMeterSentIt) {
+    ctl.Start(now);
+    ctl.ChoosePort(1, now);
+    TBytes id = IdentityAnswer(0x0003);
+    id[8] = 'A'; // the descriptor's first characters
+    id[9] = '&';
+    Receive(id);
+    EXPECT_EQ(hooks.meterName.substr(0, 2), "A&") << hooks.meterName;
 }
 
 TEST_F(ControllerTest, TwoFramesInOneBlockAreBothProcessedBeforeOneScan) {

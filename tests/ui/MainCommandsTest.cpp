@@ -291,3 +291,65 @@ TEST(MainCommandsNoMeter, GuardsStopMeterSettingsButNotProgramOnes) {
 
 } // namespace
 } // namespace k730
+
+namespace k730 {
+namespace {
+
+QWidget* VisibleWindow(const char* className) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->metaObject()->className() == QString(className)) return w;
+    return nullptr;
+}
+
+// What the window shows is what the meter says now: its name and title, the
+// statistics through a meter restart, the settings dialog as the status
+// changes, a stale reading when the meter falls silent, and nothing of the
+// old meter once "none" is chosen.
+TEST_F(MainCommandsTest, WhatTheWindowShowsFollowsTheMeter) {
+    EXPECT_EQ(form_->windowTitle(), "SIM1") << "identified: the port, without the dots";
+
+    form_->Action("MenuViewMinMaxAv")->trigger();
+    ASSERT_TRUE(form_->Action("MenuViewMinMaxAv")->isChecked());
+    sim_->Control("power");
+    ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelDisplay")->text() == "DEVICE RESET"; }, 5s));
+    ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->isVisible(); }, 5s));
+    auto* minimum = Child<QLabel>("LabelMin");
+    EXPECT_TRUE(Pump([&] { return minimum->text().startsWith("min: 12"); }, 3s))
+        << minimum->text().toStdString();
+    EXPECT_NE(minimum->palette().color(QPalette::WindowText), QColor(Qt::red)) << "no over-range happened";
+    Shot("main-after-meter-restart");
+
+    form_->Action("MenuShowSettings")->trigger();
+    QWidget* settings = nullptr;
+    ASSERT_TRUE(Pump([&] { return (settings = VisibleWindow("k730::TFormShowSettings")) != nullptr; }, 2s));
+    EXPECT_TRUE(form_->frameGeometry().contains(settings->frameGeometry().center()))
+        << "the settings dialog opens over the main window";
+    auto* loop = settings->findChild<QLabel*>("Label0");
+    ASSERT_TRUE(Pump([&] { return loop->text() == "turned on"; }, 3s)) << loop->text().toStdString();
+    sim_->Control("loop off");
+    EXPECT_TRUE(Pump([&] { return loop->text() == "turned off"; }, 3s))
+        << "a status answer changed the loop bit";
+
+    auto* value = Child<QLabel>("LabelValue");
+    const QColor live = value->palette().color(QPalette::WindowText);
+    sim_->Control("fault stop 0");
+    ASSERT_TRUE(Pump([&] { return Child<QLabel>("PanelStatus")->text() == " Communication lost"; }, 5s));
+    EXPECT_NE(value->palette().color(QPalette::WindowText), live) << "an old reading must not look current";
+    EXPECT_FALSE(value->text().isEmpty());
+    Shot("main-stale-reading");
+    sim_->Control("fault none");
+    EXPECT_TRUE(Pump([&] { return value->palette().color(QPalette::WindowText) == live; }, 8s));
+
+    auto* device = Child<QComboBox>("CBDevice");
+    device->setCurrentIndex(0);
+    emit device->activated(0);
+    EXPECT_EQ(Child<QLabel>("LabelMeterName")->text(), "-----");
+    EXPECT_EQ(Child<QLabel>("LabelMeterNumber")->text(), "-----");
+    EXPECT_FALSE(form_->Action("MenuAboutMeter")->isEnabled());
+    EXPECT_EQ(form_->windowTitle(), "...none");
+    EXPECT_EQ(settings->findChild<QLabel*>("Label1")->text(), "-----") << "the dialog forgets the meter too";
+    Shot("main-port-none");
+}
+
+} // namespace
+} // namespace k730

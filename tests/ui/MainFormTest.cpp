@@ -7,18 +7,25 @@
 #include "main/MinMaxAv.h"
 #include "main/PanelSettings.h"
 #include "ui/ConfBox.h"
+#include "ui/Mnemonics.h"
 #include "support/Screenshot.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFile>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSet>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -48,11 +55,15 @@ protected:
         test::SaveScreenshot(form_, QString("%1-%2").arg(name, GetParam() == langPolish ? "pl" : "en"));
     }
     QString Caption(const char* name) const {
-        if (auto* menu = Child<QMenu>(name)) return menu->title();
-        if (auto* action = Child<QAction>(name)) return action->text();
+        if (auto* menu = Child<QMenu>(name)) return Shown(menu->title());
+        if (auto* action = Child<QAction>(name)) return Shown(action->text());
         if (auto* label = Child<QLabel>(name)) return label->text();
         if (auto* button = Child<QAbstractButton>(name)) return button->text();
         return "<missing>";
+    }
+
+    static QString Shown(const QString& caption) {
+        return QString::fromStdString(StripMnemonic(caption.toStdString()));
     }
 
     QApplication& app_ = test::UiApp();
@@ -112,7 +123,47 @@ const TCaptionCase CaptionCases[] = {
 TEST_P(MainFormTest, EveryCaptionIsInTheChosenLanguage) {
     for (const auto& c : CaptionCases)
         EXPECT_EQ(Caption(c.control).toStdString(), GetParam() == langPolish ? c.pl : c.en) << c.control;
-    EXPECT_EQ(Child<QAction>("MenuWWW")->text(), TMainForm::WebAddress(GetParam()));
+    EXPECT_EQ(Shown(Child<QAction>("MenuWWW")->text()), TMainForm::WebAddress(GetParam()));
+}
+
+// Every menu and item is reachable from the keyboard: one Alt+letter each,
+// distinct within its menu, and F10 opens the menu bar.
+TEST_P(MainFormTest, MenusAreReachableFromTheKeyboard) {
+    std::function<void(const QList<QAction*>&, const QString&)> check = [&](const QList<QAction*>& actions,
+                                                                            const QString& where) {
+        QSet<QChar> keys;
+        for (QAction* action : actions) {
+            if (action->isSeparator()) continue;
+            const QKeySequence key = QKeySequence::mnemonic(action->text());
+            ASSERT_FALSE(key.isEmpty()) << "no Alt+letter: " << action->text().toStdString();
+            const QChar letter = key.toString().back().toLower();
+            EXPECT_FALSE(keys.contains(letter))
+                << where.toStdString() << ": " << action->text().toStdString();
+            keys.insert(letter);
+            if (action->menu()) check(action->menu()->actions(), action->text());
+        }
+    };
+    check(form_.menuBar()->actions(), "menu bar");
+
+    QApplication::setActiveWindow(&form_); // shortcuts go to the active window
+    QTest::keyClick(&form_, Qt::Key_F10);
+    EXPECT_EQ(form_.menuBar()->activeAction(), form_.menuBar()->actions().first());
+    if (QMenu* open = form_.menuBar()->actions().first()->menu()) open->hide();
+}
+
+// Icon buttons are named by the caption of the menu item they stand for,
+// fields and choosers by their label.
+TEST_P(MainFormTest, ControlsCarryTheNamesUsersReadOnThem) {
+    for (const auto& [button, item] :
+         {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
+          std::pair{"BtnVudIDO", "MenuVudIDO"}}) {
+        EXPECT_EQ(Child(button)->toolTip(), Caption(item)) << button;
+        EXPECT_EQ(Child(button)->accessibleName(), Caption(item)) << button;
+    }
+    EXPECT_EQ(Child("CBDevice")->accessibleName(), Caption("LabelPort"));
+    EXPECT_EQ(Child("CBRange")->accessibleName(), Caption("LabelRange"));
+    EXPECT_EQ(Child("BtnAuto")->accessibleName(), "Auto");
+    EXPECT_EQ(Child("BtnSettingsOK")->accessibleName(), Caption("BtnSettingsOK"));
 }
 
 TEST_P(MainFormTest, ControlsOfTheFrameArePresentByName) {
@@ -179,11 +230,56 @@ TEST_P(MainFormTest, ClearHidesEveryMark) {
     EXPECT_TRUE(Child<QLabel>("LabelValue")->text().isEmpty());
 }
 
+// Without a PDF viewer or a browser the user learns that, and where the
+// file or page is, instead of a false "could not open".
+TEST_P(MainFormTest, HelpWithoutAProgramToOpenItNamesTheFileOrAddress) {
+    std::vector<QUrl> asked;
+    form_.SetUrlOpener([&](const QUrl& url) {
+        asked.push_back(url);
+        return false;
+    });
+    std::vector<QString> shown;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        shown.push_back(box->findChild<QLabel*>("LabelTxt")->text());
+        box->findChild<QPushButton*>("BtnYes")->click();
+    });
+    answer.start();
+    const bool polish = GetParam() == langPolish;
+
+    Child<QAction>("MenuWWW")->trigger();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].contains("https://" + TMainForm::WebAddress(GetParam()))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].startsWith(polish ? "Nie ma programu" : "No program is set up"))
+        << shown[0].toStdString();
+
+    const QString manual =
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(polish ? "K730 Instrukcja programu komputerowego.pdf" : "K730 PC software guide.pdf");
+    const bool made = !QFileInfo::exists(manual);
+    if (made) {
+        QFile file(manual);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    Child<QAction>("MenuManual")->trigger();
+    if (made) QFile::remove(manual);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].contains(manual)) << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].startsWith(polish ? "Nie ma programu" : "No program is set up"))
+        << shown[1].toStdString();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], QUrl::fromLocalFile(manual));
+}
+
 TEST_P(MainFormTest, CopyKeysPutTheValueWithItsExponentOnTheClipboard) {
     form_.ShowReading(Reading("12,345E-3", -3, 2, 0));
     EXPECT_EQ(Child<QLabel>("LabelValue")->text(), "12,345");
     QList<QKeySequence> keys;
     for (QShortcut* shortcut : form_.findChildren<QShortcut*>()) {
+        if (shortcut->key() == QKeySequence(Qt::Key_F10)) continue; // the menu bar's key
         keys.append(shortcut->key());
         QGuiApplication::clipboard()->clear();
         emit shortcut->activated();

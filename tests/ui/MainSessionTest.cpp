@@ -81,5 +81,43 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
     fs::remove_all(dir);
 }
 
+// One decimal separator everywhere, the locale's, whatever the language:
+// a Polish window on an English locale shows points in the value and in
+// the panels alike.
+TEST(MainSession, PolishWindowOnAnEnglishLocaleUsesTheLocalesSeparatorThroughout) {
+    const fs::path dir = fs::temp_directory_path() / ("k730-separator-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    setenv("K730_PORTS_DIR", (dir / "ports").c_str(), 1);
+    setenv("K730_SYSTEM_PORTS", "0", 1);
+    test::TSimProcess sim(dir / "ports");
+    ASSERT_TRUE(sim.Start({"--name", "SIM1", "--light", "constant 1234.567", "--conversions", "1"}));
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TMemorySettingsStore store;
+    {
+        TMainForm form(langPolish);
+        TMainSession session(form, store, DefaultSettings(dir.string()), langPolish);
+        form.show();
+        session.Start();
+        auto* device = form.findChild<QComboBox*>("CBDevice");
+        const int index = device->findText("SIM1");
+        ASSERT_GT(index, 0);
+        device->setCurrentIndex(index);
+        emit device->activated(index);
+        auto* value = form.findChild<QLabel*>("LabelValue");
+        ASSERT_TRUE(Pump([&] { return value->text().startsWith("1234"); }, 10s));
+        EXPECT_TRUE(value->text().contains('.') && !value->text().contains(','))
+            << value->text().toStdString();
+        form.Action("MenuSetAverCount")->trigger();
+        auto* time = form.findChild<QLabel*>("LabelAverTime");
+        ASSERT_TRUE(time->isVisible());
+        EXPECT_TRUE(time->text().contains('.') && !time->text().contains(',')) << time->text().toStdString();
+        session.Close();
+    }
+    QLocale::setDefault(before);
+    sim.Stop();
+    fs::remove_all(dir);
+}
+
 } // namespace
 } // namespace k730
