@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <QtMath>
 
 #include <algorithm>
 #include <array>
@@ -168,8 +169,10 @@ int TFrameDisplay::UnitWidth(std::uint8_t kindByte, int qLow, int qHigh) {
 }
 
 QImage TFrameDisplay::RenderUnit(std::uint8_t kindByte, int q, int width, const TUnitMetrics& metrics,
-                                 const QColor& color) {
-    QImage image(std::max(width, 1), std::max(metrics.height, 1), QImage::Format_ARGB32_Premultiplied);
+                                 const QColor& color, qreal scale) {
+    QImage image(qCeil(std::max(width, 1) * scale), qCeil(std::max(metrics.height, 1) * scale),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale); // drawn for the screen's pixels: crisp at 2× too
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -300,7 +303,8 @@ void TFrameDisplay::ShowReading(const TDisplayReading& reading) {
 void TFrameDisplay::ShowUnit(std::uint8_t kindByte, int q) {
     const std::tuple<std::uint8_t, int, bool> key{kindByte, q, stale_};
     if (shownUnit_ == key) return; // the same picture is up already: no redraw at each answer
-    imageUnit_->setPixmap(QPixmap::fromImage(RenderUnit(kindByte, q, unitWidth_, metrics_, Ink())));
+    imageUnit_->setPixmap(
+        QPixmap::fromImage(RenderUnit(kindByte, q, unitWidth_, metrics_, Ink(), devicePixelRatioF())));
     shownUnit_ = key;
 }
 

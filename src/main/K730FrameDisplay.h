@@ -63,7 +63,7 @@ public:
     static int UnitWidth(std::uint8_t kindByte, int qLow, int qHigh);
     // Draws prefix and unit for a valid kind into a picture `width` wide.
     static QImage RenderUnit(std::uint8_t kindByte, int q, int width, const TUnitMetrics& metrics,
-                             const QColor& color);
+                             const QColor& color, qreal scale = 1.0);
 
     static QFont ValueFont();
     static QFont OverFont();

@@ -184,7 +184,7 @@ void TMainForm::BuildTopRow(QWidget* top) {
           std::tuple{"BtnVudIDO", "BTNVUDIDO", "MenuVudIDO"}}) {
         auto* button = new QToolButton(top);
         button->setObjectName(name);
-        button->setIcon(QIcon(QPixmap::fromImage(K730Bitmap(icon))));
+        button->setIcon(K730Icon(icon));
         button->setAutoRaise(true);
         buttons->addWidget(button);
     }

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -105,7 +106,7 @@ void TMainForm::BuildMenus() {
     // The maker's logo at the right end of the bar; a click on it opens the web page.
     logo_ = new QLabel(bar);
     logo_->setObjectName("ImageLogo");
-    logo_->setPixmap(QPixmap::fromImage(TransparentFromTopLeft(K730Bitmap("LOGOMERIDOX"))));
+    logo_->setPixmap(QPixmap::fromImage(K730Bitmap("LOGOMERIDOX", qApp->devicePixelRatio())));
     logo_->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
     logo_->setContentsMargins(0, 0, 4, 0);
     logo_->setCursor(Qt::PointingHandCursor);

@@ -28,7 +28,8 @@ void TLEDBlinkThread::Run(TPost post, int durationMs) {
     post(false);
 }
 
-TDiodeLED2::TDiodeLED2(QWidget* parent) : QWidget(parent), sprites_(K730Bitmap("LEDSPRITES")) {
+TDiodeLED2::TDiodeLED2(QWidget* parent)
+    : QWidget(parent), sprites_(K730Bitmap("LEDSPRITES", devicePixelRatioF())) {
     setFixedSize(LedSpriteSize, LedSpriteSize);
     setAttribute(Qt::WA_TranslucentBackground);
 }
@@ -67,10 +68,14 @@ void TDiodeLED2::FlashStep(bool lit) {
 }
 
 void TDiodeLED2::paintEvent(QPaintEvent*) {
+    if (sprites_.devicePixelRatio() != devicePixelRatioF())
+        sprites_ = K730Bitmap("LEDSPRITES", devicePixelRatioF());
     QPainter painter(this);
+    const qreal scale = sprites_.devicePixelRatio();
     const int column = static_cast<int>(ShownColor());
-    const QRect source(column * LedSpriteSize, lit_ ? LedSpriteSize : 0, LedSpriteSize, LedSpriteSize);
-    painter.drawImage(QPoint(0, 0), sprites_, source);
+    const QRectF source(column * LedSpriteSize * scale, (lit_ ? LedSpriteSize : 0) * scale,
+                        LedSpriteSize * scale, LedSpriteSize * scale);
+    painter.drawImage(QRectF(0, 0, LedSpriteSize, LedSpriteSize), sprites_, source);
 }
 
 } // namespace k730

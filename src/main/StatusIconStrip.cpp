@@ -3,20 +3,30 @@
 #include "resources/K730Bitmaps.h"
 
 #include <QPainter>
+#include <QtMath>
 
 #include <string>
 
 namespace k730 {
 
 TStatusIconStrip::TStatusIconStrip(int editMaxLength, QWidget* parent)
-    : QWidget(parent), icons_(LayoutIcons(editMaxLength)),
-      digits_(TransparentFromTopLeft(K730Bitmap("BMPDIGITS5X9"))) {
+    : QWidget(parent), icons_(LayoutIcons(editMaxLength)) {
     setObjectName("ImageIconStatus");
     const TIconStatus& last = icons_.back();
-    strip_ = QImage(last.left + last.width, last.height, QImage::Format_ARGB32_Premultiplied);
-    strip_.fill(Qt::transparent);
-    setFixedSize(strip_.size());
+    setFixedSize(last.left + last.width, last.height);
     setAttribute(Qt::WA_TranslucentBackground);
+    MakeStrip(devicePixelRatioF());
+}
+
+// The strip in device pixels of the screen it is on; every icon is due again.
+void TStatusIconStrip::MakeStrip(qreal scale) {
+    scale_ = scale;
+    strip_ = QImage(qCeil(width() * scale), qCeil(height() * scale), QImage::Format_ARGB32_Premultiplied);
+    strip_.setDevicePixelRatio(scale);
+    strip_.fill(Qt::transparent);
+    digits_ = TransparentFromTopLeft(K730Bitmap("BMPDIGITS5X9", scale));
+    for (auto& icon : icons_)
+        icon.changed = true;
 }
 
 std::array<TIconStatus, 5> TStatusIconStrip::LayoutIcons(int editMaxLength) {
@@ -75,8 +85,9 @@ void TStatusIconStrip::DrawIcon(TIconStatus& icon) {
     if (icon.number == 1) condition = inputs_.autoRange;
     if (icon.number == 2) condition = inputs_.convCount > 9;
     const QImage bitmap = TransparentFromTopLeft(
-        K730Bitmap(condition || icon.bitmapWhenNot.empty() ? icon.bitmapWhen : icon.bitmapWhenNot));
-    painter.drawImage(icon.left, (icon.height - bitmap.height()) / 2, bitmap);
+        K730Bitmap(condition || icon.bitmapWhenNot.empty() ? icon.bitmapWhen : icon.bitmapWhenNot, scale_));
+    const QSize logical = bitmap.deviceIndependentSize().toSize();
+    painter.drawImage(QPoint(icon.left, (icon.height - logical.height()) / 2), bitmap);
     painter.end();
 
     const int digitTop = (icon.height - DigitGlyphHeight) / 2;
@@ -87,7 +98,7 @@ void TStatusIconStrip::DrawIcon(TIconStatus& icon) {
     } else if (icon.number == 3) {
         DrawNumber(right - (icon.width - 22), digitTop, std::to_string(inputs_.averCount));
     } else if (icon.number == 4) {
-        const int after = icon.left + bitmap.width() + 3;
+        const int after = icon.left + logical.width() + 3;
         if (!inputs_.repeatAuto) {
             DrawNumber(after, digitTop, std::to_string(inputs_.refreshMs));
         } else {
@@ -108,14 +119,19 @@ int TStatusIconStrip::DrawNumber(int x, int y, std::string_view text) {
     QPainter painter(&strip_);
     for (char ch : text) {
         if (ch < '0' || ch > '9') break;
-        const QRect glyph((ch - '0') * DigitGlyphWidth, 0, DigitGlyphWidth, DigitGlyphHeight);
-        painter.drawImage(QPoint(x, y), digits_, glyph);
+        const QRectF glyph((ch - '0') * DigitGlyphWidth * scale_, 0, DigitGlyphWidth * scale_,
+                           DigitGlyphHeight * scale_); // in the strip's device pixels
+        painter.drawImage(QRectF(x, y, DigitGlyphWidth, DigitGlyphHeight), digits_, glyph);
         x += DigitAdvance;
     }
     return x;
 }
 
 void TStatusIconStrip::paintEvent(QPaintEvent*) {
+    if (devicePixelRatioF() != scale_) { // moved to a screen of another pixel density
+        MakeStrip(devicePixelRatioF());
+        RedrawIcons();
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, strip_);
 }

@@ -42,6 +42,8 @@ public:
     // Draws every icon marked changed (RedrawIcons).
     void RedrawIcons();
     const std::array<TIconStatus, 5>& Icons() const { return icons_; }
+    // The picture the strip shows (device pixels, with its pixel ratio set).
+    const QImage& Strip() const { return strip_; }
 
     QSize sizeHint() const override { return size(); }
 
@@ -49,12 +51,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void MakeStrip(qreal scale);
     void DrawIcon(TIconStatus& icon);
     int DrawNumber(int x, int y, std::string_view text); // returns x after the last digit
 
     std::array<TIconStatus, 5> icons_;
-    QImage strip_;
-    QImage digits_;
+    QImage strip_;  // in device pixels, scale_ per logical pixel
+    QImage digits_; // likewise
+    qreal scale_ = 1.0;
     TIconInputs inputs_;
     std::optional<TIconInputs> drawn_; // what the strip showed last
 };

@@ -5,6 +5,7 @@
 // the build needs no image files.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 
 #include <string_view>
@@ -12,8 +13,13 @@
 namespace k730 {
 
 // The bitmap of that resource name ("BMPLOOPON", "BMPDIGITS5X9", "LEDSPRITES",
-// "LOGOMERIDOX", ...); a null image for a name we do not have.
-QImage K730Bitmap(std::string_view name);
+// "LOGOMERIDOX", ...); a null image for a name we do not have. Its size is
+// given in logical pixels times `scale` device pixels each (the screen's
+// device pixel ratio), with that ratio set, so it is crisp on any screen.
+QImage K730Bitmap(std::string_view name, qreal scale = 1.0);
+
+// The bitmap as an icon with 1× and 2× pictures, for buttons.
+QIcon K730Icon(std::string_view name);
 
 // Bitmaps without an alpha channel are drawn transparently by taking the
 // colour of their top-left pixel as the transparent colour; images that carry

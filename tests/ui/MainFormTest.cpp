@@ -6,6 +6,7 @@
 #include "main/LEDLamp2.h"
 #include "main/MinMaxAv.h"
 #include "main/PanelSettings.h"
+#include "main/StatusIconStrip.h"
 #include "ui/ConfBox.h"
 #include "ui/Mnemonics.h"
 #include "support/Screenshot.h"
@@ -218,6 +219,25 @@ TEST_P(MainFormTest, WarningsTakeTheIconStripsPlace) {
     form_.Action("MenuShowIconStatus")->setChecked(false);
     form_.ShowReading(Reading("1234,57", 0, 1, 0));
     EXPECT_FALSE(Child("ImageIconStatus")->isVisible());
+}
+
+// Icons, lamp, logo and unit are drawn for the screen's pixel density; the
+// suite runs once more with QT_SCALE_FACTOR=2 to look at it at 2×.
+TEST_P(MainFormTest, MarksAreDrawnForTheScreensPixelRatio) {
+    form_.Action("MenuShowIconStatus")->setChecked(true);
+    form_.ShowReading(Reading("1234,57", 0, 1, 0));
+    TIconInputs icons;
+    icons.statusKnown = true;
+    icons.loopOn = true;
+    icons.convCount = 12;
+    form_.ShowIcons(icons);
+    const QPixmap shot = form_.grab();
+    const qreal ratio = form_.devicePixelRatioF();
+    EXPECT_EQ(shot.devicePixelRatio(), ratio);
+    EXPECT_EQ(form_.findChild<TStatusIconStrip*>("ImageIconStatus")->Strip().devicePixelRatio(), ratio);
+    EXPECT_EQ(Child<QLabel>("ImageLogo")->pixmap().devicePixelRatio(), ratio);
+    EXPECT_EQ(Child<QLabel>("ImageUnit")->pixmap().devicePixelRatio(), ratio);
+    Shot(QString("main-scale-%1").arg(ratio).toUtf8().constData());
 }
 
 TEST_P(MainFormTest, ClearHidesEveryMark) {
