@@ -307,6 +307,7 @@ QWidget* VisibleWindow(const char* className) {
 // old meter once "none" is chosen.
 TEST_F(MainCommandsTest, WhatTheWindowShowsFollowsTheMeter) {
     EXPECT_EQ(form_->windowTitle(), "SIM1") << "identified: the port, without the dots";
+    EXPECT_TRUE(ConfCentreOverOwner()) << "after start-up messages open over the window that asks";
 
     form_->Action("MenuViewMinMaxAv")->trigger();
     ASSERT_TRUE(form_->Action("MenuViewMinMaxAv")->isChecked());
