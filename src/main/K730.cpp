@@ -5,6 +5,7 @@
 #include "main/K730Settings.h"
 #include "files/CalLogBackup.h"
 #include "files/FileIo.h"
+#include "resources/K730Bitmaps.h"
 #include "ui/ConfBox.h"
 #include "ui/QtSettingsStore.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("K730");
     QApplication::setOrganizationName("MERIDOX");
+    QApplication::setWindowIcon(k730::K730ApplicationIcon());
+    QGuiApplication::setDesktopFileName("pl.meridox.k730"); // the desktop entry the window belongs to
 
     k730::QtSettingsStore store;
     const uint32_t locale = k730::LocaleIdFromName(QLocale::system().name().toStdString());

@@ -6,6 +6,7 @@
 #include "main/MinMaxAv.h"
 #include "main/ValueFormat.h"
 #include "main/PanelSettings.h"
+#include "main/ProgramFiles.h"
 #include "main/StatusIconStrip.h"
 #include "resources/K730Bitmaps.h"
 #include "ui/ComboItemDelegate.h"
@@ -476,7 +477,8 @@ void TMainForm::OpenProgramFile(const QString& fileName) {
             ConfMessage(this, Q(noBrowser(language_)).replace("%s", address), "K730", MB_ICONWARNING);
         return;
     }
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    const QString path = QString::fromStdString(
+        FindProgramFile(QCoreApplication::applicationDirPath().toStdString(), fileName.toStdString()));
     if (!QFileInfo::exists(path))
         ConfMessage(this, Q(missing(language_)).replace("%s", path), "K730", MB_ICONWARNING);
     else if (!urlOpener_(QUrl::fromLocalFile(path)))

@@ -28,9 +28,10 @@ QString Q(const std::string& text) {
 
 } // namespace
 
-TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language)
+TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
+                           TComm32KX::TPortFactory portFactory)
     : form_(form), store_(store), settings_(std::move(settings)), language_(language) {
-    comm_ = std::make_unique<TComm32KX>(loop_, language_);
+    comm_ = std::make_unique<TComm32KX>(loop_, language_, std::move(portFactory));
     SetUpMainComm(*comm_);
     port_ = std::make_unique<TCommMeterPort>(*comm_);
 
@@ -42,6 +43,11 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     config.repeatTime = static_cast<uint32_t>(settings_.RepeatTime);
     controller_ = std::make_unique<TMeterController>(*port_, *this, config);
     ConnectController(*comm_, loop_, *controller_);
+    auto showStatus = comm_->OnCOMStatus;
+    comm_->OnCOMStatus = [this, showStatus](TComm32KX& comm, int code, const std::string& text) {
+        if (showStatus) showStatus(comm, code, text);
+        if (code == csAccessDenied) TellAccessDenied(comm.COMPort());
+    };
     comm_->OnWarning = [this](TComm32KX&, const std::string& text) {
         ConfMessage(&form_, Q(text), "K730", MB_ICONWARNING);
     };
@@ -96,6 +102,12 @@ void TMainSession::ConnectInfoDialogs() {
             }
             showSettings_->BringToFront();
         });
+}
+
+// A port the user may not open: once per port and run, who may open it and
+// what to do about it, shown once the present work has ended.
+void TMainSession::TellAccessDenied(const std::string& port) {
+    if (const auto text = accessNotices_.FirstRefusal(port, language_)) PostMessage({*text, miWarning});
 }
 
 void TMainSession::RefreshSettingsDialog(int row) {

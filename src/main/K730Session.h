@@ -5,6 +5,7 @@
 #pragma once
 
 #include "comm/Comm32KX.h"
+#include "comm/PortAccess.h"
 #include "main/CommMeterPort.h"
 #include "main/ControllerHooks.h"
 #include "main/K730Settings.h"
@@ -28,7 +29,9 @@ class TMainSession : public QObject, public TControllerHooks {
     Q_OBJECT
 
 public:
-    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language);
+    // `portFactory` replaces the serial backend (tests); empty for the system's.
+    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
+                 TComm32KX::TPortFactory portFactory = {});
     ~TMainSession() override;
 
     // Reopens the last port and starts polling.
@@ -67,6 +70,7 @@ private:
     void UpdateIcons(bool statusKnown, bool loopOn);
     void RefreshIcons() { UpdateIcons(iconsStatusKnown_, iconsLoopOn_); }
     void ConnectInfoDialogs();
+    void TellAccessDenied(const std::string& port);
     void RefreshSettingsDialog(int row) override;
 
     TMainForm& form_;
@@ -84,6 +88,7 @@ private:
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive
     TSearchCriteria searchCriteria_; // kept for the whole run, shared by every search dialog
     std::vector<TDeferredMessage> messages_;
+    TPortAccessNotices accessNotices_; // "Access denied" is explained once per port and run
     bool messagesScheduled_ = false;
     bool closed_ = false;
 };

@@ -1,5 +1,12 @@
 #include "resources/K730Bitmaps.h"
 
+#include <QSvgRenderer>
+
+// Outside the namespace, as the resource macro wants.
+static void InitDesktopResources() {
+    Q_INIT_RESOURCE(K730Desktop);
+}
+
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QtMath>
@@ -310,6 +317,23 @@ QIcon K730Icon(std::string_view name) {
     QIcon icon;
     for (qreal scale : {1.0, 2.0})
         icon.addPixmap(QPixmap::fromImage(K730Bitmap(name, scale)));
+    return icon;
+}
+
+QIcon K730ApplicationIcon() {
+    InitDesktopResources();
+    QSvgRenderer drawing(QStringLiteral(":/desktop/k730.svg"));
+    QIcon icon;
+    if (!drawing.isValid()) return icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawing.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 

@@ -21,6 +21,10 @@ QImage K730Bitmap(std::string_view name, qreal scale = 1.0);
 // The bitmap as an icon with 1× and 2× pictures, for buttons.
 QIcon K730Icon(std::string_view name);
 
+// The application icon (the drawing the desktop installs too) at the sizes
+// window frames and task bars ask for.
+QIcon K730ApplicationIcon();
+
 // Bitmaps without an alpha channel are drawn transparently by taking the
 // colour of their top-left pixel as the transparent colour; images that carry
 // alpha already are returned unchanged.

@@ -1,11 +1,14 @@
 // k730-tool: the command-line companion for service technicians and scripts.
 #include "tool/ToolCommands.h"
 
+#include "K730Version.h"
+
 #include <iostream>
 
 int main(int argc, char** argv) {
     CLI::App app{"k730-tool: frames, ports, meters and files of the K-730 light meters"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("k730-tool ") + K730_VERSION);
     int status = k730::tool::exitOk;
     k730::tool::AddFrameCommands(app, status);
     k730::tool::AddPortCommands(app, status);
@@ -16,6 +19,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "k730-tool: " << e.what() << "\n";

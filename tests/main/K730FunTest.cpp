@@ -1,6 +1,11 @@
 #include "main/K730Fun.h"
+#include "main/ProgramFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace k730 {
 namespace {
@@ -106,6 +111,31 @@ TEST(DeviceModels, CodeSixIsThisProductAndNineIsMissing) {
         EXPECT_EQ(model.index, 0);
         EXPECT_EQ(model.name, "Nieznane urządzenie");
     }
+}
+
+} // namespace
+} // namespace k730
+
+namespace k730 {
+namespace {
+
+// The Help menu finds the manuals beside a program run from its build folder
+// and in <prefix>/share/doc/k730 once installed.
+TEST(ProgramFiles, ManualsBesideTheProgramOrInTheInstalledDocumentation) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("k730-files-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "share" / "doc" / "k730");
+    const std::string bin = (root / "bin").string();
+    EXPECT_EQ(FindProgramFile(bin, "guide.pdf"), (root / "bin" / "guide.pdf").string())
+        << "none: where expected first";
+    std::ofstream(root / "share" / "doc" / "k730" / "guide.pdf") << "x";
+    EXPECT_EQ(FindProgramFile(bin, "guide.pdf"), (root / "share" / "doc" / "k730" / "guide.pdf").string());
+    std::ofstream(root / "bin" / "guide.pdf") << "x";
+    EXPECT_EQ(FindProgramFile(bin, "guide.pdf"), (root / "bin" / "guide.pdf").string())
+        << "the build folder wins";
+    fs::remove_all(root);
 }
 
 } // namespace

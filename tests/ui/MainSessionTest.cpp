@@ -6,6 +6,8 @@
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
 #include "support/Screenshot.h"
+#include "comm/SerialPort.h"
+#include "ui/ConfBox.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +15,11 @@
 #include <QComboBox>
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 
 #include <filesystem>
+#include <fstream>
 
 namespace k730 {
 namespace {
@@ -116,6 +121,76 @@ TEST(MainSession, PolishWindowOnAnEnglishLocaleUsesTheLocalesSeparatorThroughout
     }
     QLocale::setDefault(before);
     sim.Stop();
+    fs::remove_all(dir);
+}
+
+// A serial backend whose ports all refuse this user.
+class TDeniedPort : public TSerialPort {
+public:
+    TPortOpenResult Open(const std::string&) override { return TPortOpenResult::accessDenied; }
+    void Close() override {}
+    bool IsOpen() const override { return false; }
+    bool Configure(const TPortConfig&) override { return false; }
+    bool ReadLineSettings(TLineSettings&) const override { return false; }
+    TPortEvent WaitEvent() override { return TPortEvent::cancelled; }
+    bool WaitCancelled(uint32_t) override { return true; }
+    size_t BytesWaiting() override { return 0; }
+    long Read(uint8_t*, size_t, bool&) override { return 0; }
+    size_t Write(const uint8_t*, size_t) override { return 0; }
+    void PurgeInput() override {}
+    void PurgeOutput() override {}
+    void Cancel() override {}
+    void ResetCancel() override {}
+    void SetRTS(bool) override {}
+    void SetDTR(bool) override {}
+    TModemStatus ModemStatus() override { return {}; }
+};
+
+// A port this user may not open is explained once per port and run: the
+// device's group and that membership gives access after logging in again.
+TEST(MainSession, AccessDeniedIsExplainedOncePerPort) {
+    const fs::path dir = fs::temp_directory_path() / ("k730-denied-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "ports");
+    std::ofstream(dir / "device") << "";
+    setenv("K730_PORTS_DIR", (dir / "ports").c_str(), 1);
+    setenv("K730_SYSTEM_PORTS", "0", 1);
+    fs::create_symlink(dir / "device", dir / "ports" / "COM7");
+
+    std::vector<QString> shown;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        shown.push_back(box->findChild<QLabel*>("LabelTxt")->text());
+        box->findChild<QPushButton*>("BtnYes")->click();
+    });
+    answer.start();
+    TMemorySettingsStore store;
+    {
+        TMainForm form(langEnglish);
+        TMainSession session(form, store, DefaultSettings(dir.string()), langEnglish,
+                             [] { return std::make_unique<TDeniedPort>(); });
+        form.show();
+        session.Start();
+        auto* device = form.findChild<QComboBox*>("CBDevice");
+        const int index = device->findText("COM7");
+        ASSERT_GT(index, 0);
+        for (int time = 0; time < 2; ++time) {
+            device->setCurrentIndex(index);
+            emit device->activated(index);
+            Pump([] { return false; }, 300ms);
+            device->setCurrentIndex(0);
+            emit device->activated(0);
+        }
+        ASSERT_EQ(shown.size(), 1u) << "told once, not at every attempt";
+        EXPECT_TRUE(shown[0].startsWith("Access to port COM7 (")) << shown[0].toStdString();
+        EXPECT_TRUE(shown[0].contains("log out and log in again") ||
+                    shown[0].contains("may not use it either") || shown[0].contains("joined since"))
+            << shown[0].toStdString();
+        session.Close();
+    }
     fs::remove_all(dir);
 }
 
