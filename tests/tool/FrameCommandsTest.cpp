@@ -58,6 +58,12 @@ TEST(FrameSplit, MerBus2FramesOnRequest) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, frame + "\n");
     EXPECT_EQ(RunTool("frame split", frame).out, "");
+
+    // The payload-CRC flag with an empty payload: a whole frame, nothing to check.
+    const std::string flagged = "10 0C 01 00 00 00 00 00 00 00 00 00 21 C2 11";
+    const auto flaggedRun = RunTool("frame split --merbus2", flagged);
+    EXPECT_EQ(flaggedRun.status, 0);
+    EXPECT_EQ(flaggedRun.out, flagged + "\n");
 }
 
 } // namespace
