@@ -43,7 +43,7 @@ bool ReadMagicAndVersion(TByteReader& in, THistRead& r) {
     }
     if (r.magic.empty()) return r.error = "not a history file (magic)", false;
     if (!in.Match(versionTag)) return r.error = "no version tag", false;
-    r.version = in.TextTo(' ');
+    if (!in.TextEndedBy(' ', r.version)) return r.error = "file ends inside its version text", false;
     if (CompareVersions(HIST_VERSION, r.version) < 0) return r.error = "version newer than 1.16", false;
     return true;
 }

@@ -49,7 +49,7 @@ TBufferFileRead ParseBufferFile(std::span<const uint8_t> bytes) {
     TBufferFileRead r;
     TByteReader in(bytes);
     if (!in.Match(BUFFER_FILE_MAGIC)) return r.error = "not a data file (magic)", r;
-    r.version = in.TextTo(' ');
+    if (!in.TextEndedBy(' ', r.version)) return r.error = "file ends inside its version text", r;
     if (CompareVersions(r.version, BUFFER_FILE_VERSION) > 0) return r.error = "version newer than 1.3", r;
     while (!in.AtEnd()) {
         TBufferFileRecord rec;
