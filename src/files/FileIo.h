@@ -11,8 +11,17 @@
 
 namespace k730 {
 
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<TBytes> ReadWholeFile(const std::string& path);
+// Why a file could not be read.
+enum TReadError { reNone, reMissing, reDenied, reNotRegular, reTooLarge, reNoMemory, reFailed };
+
+// A short reason such as "permission denied", for messages that name the file.
+const char* ReadErrorText(TReadError error);
+
+// The whole file, or nothing (and the reason in `error`) when it cannot be had.
+// Only a regular file is read, and only when it holds at most `limit` bytes: a
+// device, a FIFO or a folder is refused without waiting for a writer, and an
+// oversized file is refused before it fills the memory.
+std::optional<TBytes> ReadWholeFile(const std::string& path, size_t limit, TReadError* error = nullptr);
 
 bool FileExists(const std::string& path);
 

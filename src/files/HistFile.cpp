@@ -114,7 +114,7 @@ TAppend AppendRecords(const std::string& path, THistData& d, THistWriteKind kind
     if (::flock(fd, LOCK_EX) == 0) {
         bool fits = true;
         if (kind == hwHistoryFile) {
-            const auto bytes = ReadWholeFile(path);
+            const auto bytes = ReadWholeFile(path, HIST_FILE_LIMIT);
             THistRead check;
             TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
             fits = bytes && ReadMagicAndVersion(in, check);
@@ -188,7 +188,7 @@ THistRead ParseHistFile(std::span<const uint8_t> bytes, THistData& data) {
 
 bool ReadHistFile(const std::string& path, THistData& data, std::string& comment) {
     try {
-        const auto bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, HIST_FILE_LIMIT);
         if (!bytes) {
             data.Reset();
             return false;

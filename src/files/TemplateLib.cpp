@@ -243,7 +243,7 @@ TBytes SerializeTemplateFile(const TSpectralLists& lists, TTemplateArray& templa
 
 bool ReadTemplateFile(const std::string& path, TSpectralLists* lists, TTemplateArray* templates) {
     try {
-        const auto bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, TEMPLATE_FILE_LIMIT);
         return bytes && ParseTemplateFile(*bytes, lists, templates).valid;
     } catch (...) {
         return false;
@@ -333,7 +333,7 @@ TTemplateImport ImportTemplateFile(const std::string& libraryPath, const std::st
         mode = askMode(Polish("Plik szablonów już istnieje.\r\nWybierz sposób postępowania:", msQuestion));
     if (mode == tiCancel) return r;
     if (mode == tiOverwrite) {
-        const auto bytes = ReadWholeFile(chosenPath);
+        const auto bytes = ReadWholeFile(chosenPath, TEMPLATE_FILE_LIMIT);
         r.changed = bytes && WriteFileAtomic(libraryPath, *bytes, true);
         r.message = r.changed
                         ? Polish("Poprawnie zaimportowano plik szablonów:\r\n" + shownPath, msInformation)
@@ -355,7 +355,8 @@ TTemplateImport ImportTemplateFile(const std::string& libraryPath, const std::st
 
 TTemplateOutcome ExportTemplateLibrary(const std::string& libraryPath, const std::string& target,
                                        const std::string& shownPath) {
-    const auto bytes = FileExists(libraryPath) ? ReadWholeFile(libraryPath) : std::nullopt;
+    const auto bytes =
+        FileExists(libraryPath) ? ReadWholeFile(libraryPath, TEMPLATE_FILE_LIMIT) : std::nullopt;
     if (bytes && WriteFileAtomic(target, *bytes, false))
         return {true, Polish("Poprawnie wyeksportowano szablony do pliku: \r\n" + shownPath, msInformation)};
     return {false, Polish("Nie udało się wyeksportować szablonów do pliku:\r\n" + shownPath, msWarning)};

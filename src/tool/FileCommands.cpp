@@ -38,15 +38,43 @@ json Head(bool valid, const std::string& error) {
     return json{{"valid", valid}, {"error", valid ? json(nullptr) : json(error)}};
 }
 
-int Print(const json& j, bool valid) {
-    std::cout << j.dump(2) << "\n";
-    return valid ? exitOk : exitNegative;
+// One line on standard error that names the file and what is wrong with it.
+void Complain(const std::string& path, const std::string& reason) {
+    std::cerr << "k730-tool: " << path << ": " << reason << "\n";
 }
 
-std::optional<TBytes> ReadOrComplain(const std::string& path) {
-    auto bytes = ReadWholeFile(path);
-    if (!bytes) std::cerr << "k730-tool: cannot read " << path << "\n";
-    return bytes;
+// The exit status of a file that cannot be read: 2 when it is missing, 1 when
+// it is there but unreadable (no permission, not a regular file, too large).
+int Unreadable(const std::string& path, TReadError why) {
+    Complain(path, ReadErrorText(why));
+    return why == reMissing ? exitUsage : exitNegative;
+}
+
+// A file for a dump: its bytes, or none with `status` set when it is missing.
+// An unreadable file is dumped as an invalid one, with the reason as its error.
+struct TDumpInput {
+    TBytes bytes;
+    std::optional<std::string> unreadable; // the reason, when the file could not be read
+};
+std::optional<TDumpInput> ReadForDump(const std::string& path, size_t limit, int& status) {
+    TReadError why = reNone;
+    auto bytes = ReadWholeFile(path, limit, &why);
+    if (bytes) return TDumpInput{std::move(*bytes), std::nullopt};
+    if (why == reMissing) {
+        status = Unreadable(path, why);
+        return std::nullopt;
+    }
+    return TDumpInput{{}, ReadErrorText(why)};
+}
+
+// Prints the dump; an invalid or unreadable file also gets its one line on
+// standard error.
+int Print(const json& j, bool valid, const std::string& path, const TDumpInput& in, const std::string& what) {
+    std::cout << j.dump(2) << "\n";
+    if (valid) return exitOk;
+    Complain(path,
+             in.unreadable ? *in.unreadable : "not a valid " + what + ": " + j["error"].get<std::string>());
+    return exitNegative;
 }
 
 struct TTextArgs {
@@ -82,14 +110,16 @@ json CalRecordJson(const TCalLogRecord& r) {
 }
 
 int CalDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
-    const TCalLogRead read = ParseCalLog(*bytes);
+    int status = exitOk;
+    const auto in = ReadForDump(file, CAL_LOG_LIMIT, status);
+    if (!in) return status;
+    TCalLogRead read = ParseCalLog(in->bytes);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["records"] = json::array();
     for (const auto& r : read.records)
         j["records"].push_back(CalRecordJson(r));
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "calibration history log");
 }
 
 int CalExportCmd(const TTextArgs& a) {
@@ -98,8 +128,9 @@ int CalExportCmd(const TTextArgs& a) {
         std::cerr << "k730-tool: --format text|spreadsheet, --lang en|pl, --decimal , or .\n";
         return exitUsage;
     }
-    const auto bytes = ReadOrComplain(a.file);
-    if (!bytes) return exitUsage;
+    TReadError why = reNone;
+    const auto bytes = ReadWholeFile(a.file, CAL_LOG_LIMIT, &why);
+    if (!bytes) return Unreadable(a.file, why);
     const TCalLogRead read = ParseCalLog(*bytes);
     const TCalExportView view{cfAllMeters, "", read.records.size()};
     const std::string text =
@@ -188,11 +219,13 @@ json HistJson(const THistData& d, const THistRead& read) {
 }
 
 int HistDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
+    int status = exitOk;
+    const auto in = ReadForDump(file, HIST_FILE_LIMIT, status);
+    if (!in) return status;
     THistData d;
-    const THistRead read = ParseHistFile(*bytes, d);
-    return Print(HistJson(d, read), read.valid);
+    THistRead read = ParseHistFile(in->bytes, d);
+    if (in->unreadable) read.error = *in->unreadable;
+    return Print(HistJson(d, read), read.valid, file, *in, "history file");
 }
 
 int HistExportCmd(const TTextArgs& a) {
@@ -227,31 +260,35 @@ json TemplateJson(const TTemplateRec& t) {
 }
 
 int TemplatesDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
+    int status = exitOk;
+    const auto in = ReadForDump(file, TEMPLATE_FILE_LIMIT, status);
+    if (!in) return status;
     TSpectralLists lists;
     TTemplateArray templates;
-    const TTemplateRead read = ParseTemplateFile(*bytes, &lists, &templates);
+    TTemplateRead read = ParseTemplateFile(in->bytes, &lists, &templates);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["version"] = read.version;
     j["lists"] = lists;
     j["templates"] = json::array();
     for (const auto& t : templates)
         j["templates"].push_back(TemplateJson(t));
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "template library");
 }
 
 int BufferDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
-    const TBufferFileRead read = ParseBufferFile(*bytes);
+    int status = exitOk;
+    const auto in = ReadForDump(file, BUFFER_FILE_LIMIT, status);
+    if (!in) return status;
+    TBufferFileRead read = ParseBufferFile(in->bytes);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["version"] = read.version;
     j["records"] = json::array();
     uint32_t seq = 0;
     for (const auto& r : read.records)
         j["records"].push_back({{"seq", ++seq}, {"buffer", r.buffer}, {"hex", FormatHex(r.bytes)}});
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "traffic buffer file");
 }
 
 // FILE --json: the one output form of the dumps.

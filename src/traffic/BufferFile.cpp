@@ -81,7 +81,7 @@ TBytes SerializeBufferFile(const TTrafficBuffers& buffers, std::string_view vers
 TBufferSaveCheck CheckBufferFileForSave(const std::string& path, const std::string& shownPath) {
     TBufferSaveCheck check;
     if (!FileExists(path)) return check;
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, BUFFER_FILE_LIMIT);
     TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
     if (!in.Match(BUFFER_FILE_MAGIC)) {
         check.kind = boNotDataFile;
@@ -124,7 +124,7 @@ TBufferFileOutcome LoadBufferFile(const std::string& path, const std::string& sh
     TBufferFileOutcome out;
     if (!FileExists(path))
         return out.message = Polish("Nie znaleziono pliku:\r\n" + shownPath, msWarning), out;
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, BUFFER_FILE_LIMIT);
     if (!bytes)
         return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), out;
     const TBufferFileRead read = ParseBufferFile(*bytes);

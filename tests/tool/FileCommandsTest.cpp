@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace k730 {
@@ -21,13 +22,18 @@ namespace {
 struct TRun {
     int exit = -1;
     std::string out;
+    std::string err; // standard error
     nlohmann::json Json() const { return nlohmann::json::parse(out); }
 };
 
+// Runs k730-tool; `timeout` ends a command that hangs, so the test fails instead.
 TRun Tool(const std::string& args) {
+    const std::string errFile = testing::TempDir() + "k730_tool_err_" +
+                                testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     const test::TCommandRun result =
-        test::RunCommand(test::BuildDir() + "/src/tool/k730-tool " + args + " 2>/dev/null");
-    return TRun{result.status, result.out};
+        test::RunCommand("timeout 20 " + test::BuildDir() + "/src/tool/k730-tool " + args + " 2>" + errFile);
+    const TBytes err = test::ReadBytes(errFile);
+    return TRun{result.status, result.out, std::string(err.begin(), err.end())};
 }
 
 TCalLogRecord Rec(double date, const std::string& comment) {
@@ -129,6 +135,17 @@ TEST_F(FileCommands, HistTemplatesAndBufferDumps) {
     EXPECT_EQ(j["version"], "1.3");
     EXPECT_EQ(j["records"], nlohmann::json::parse(
                                 R"([{"seq":1,"buffer":2,"hex":"68 08"},{"seq":2,"buffer":0,"hex":"16"}])"));
+}
+
+TEST_F(FileCommands, DumpsRefuseWhatIsNotARegularFileAtOnce) {
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const std::string& dump : {std::string("hist dump /dev/zero"), "templates dump " + dir / "fifo"}) {
+        const TRun run = Tool(dump + " --json");
+        EXPECT_EQ(run.exit, 1) << dump;
+        EXPECT_FALSE(run.Json()["valid"].get<bool>()) << dump;
+        EXPECT_EQ(run.Json()["error"], "not a regular file") << dump;
+        EXPECT_NE(run.err.find(": not a regular file\n"), std::string::npos) << run.err;
+    }
 }
 
 } // namespace
