@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <new>
 #include <fcntl.h>
@@ -116,7 +117,27 @@ void SyncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool readOnly) {
+TWriteTarget ResolveWriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {path};
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real || ::stat(real, &st) != 0) {
+            std::free(real);
+            return {{}, "a link that points nowhere"};
+        }
+        target = real;
+        std::free(real);
+        if (S_ISREG(st.st_mode)) return {target};
+    }
+    return {{}, S_ISDIR(st.st_mode) ? "a folder" : "not a regular file"};
+}
+
+bool WriteFileAtomic(const std::string& name, std::span<const uint8_t> bytes, bool readOnly) {
+    const TWriteTarget target = ResolveWriteTarget(name);
+    if (target.problem) return false;
+    const std::string& path = target.path;
     if (!EnsureFolderOf(path)) return false;
     std::string temp = path + ".tmpXXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

@@ -31,9 +31,20 @@ bool EnsureFolderOf(const std::string& path);
 // Writes all of `bytes` to `fd`, resuming after interrupted or partial writes.
 bool WriteAll(int fd, std::span<const uint8_t> bytes);
 
+// Where a write that replaces `path` goes: the path itself, or the regular file
+// a symbolic link there points to (the link stays). Nothing but a previous
+// regular file is ever replaced, so when anything else has the name (a folder,
+// a device, a link that points nowhere) `path` is empty and `problem` says what.
+struct TWriteTarget {
+    std::string path;
+    const char* problem = nullptr;
+};
+TWriteTarget ResolveWriteTarget(const std::string& path);
+
 // Replaces `path` with `bytes` so that a crash or a full disk leaves either the
 // old file or the new one whole: a temporary file in the same folder is written,
 // flushed to disk, given its final permissions and renamed over the old file.
+// Fails without touching anything when the name is taken by other than a file.
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool readOnly);
 
 // Flushes the folder entry of `path` (after a rename or a creation).

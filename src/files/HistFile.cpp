@@ -272,6 +272,7 @@ bool WriteHistFile(const std::string& path, THistData& d, THistWriteKind kind, c
         int32_t& counter = kind == hwHistoryFile ? d.SavedCount : d.ExportedCount;
         struct stat st {};
         const bool existed = ::stat(path.c_str(), &st) == 0;
+        if (existed && !S_ISREG(st.st_mode)) return false; // only a file is ever replaced
         if (existed) SetWritable(path);
         TAppend appended = apAbandoned;
         if (existed && counter > 0 && static_cast<size_t>(counter) <= d.Samples.size())

@@ -81,6 +81,7 @@ bool AppendResultLine(const std::string& path, const std::string& line) {
     if (!EnsureFolderOf(path)) return false;
     struct stat st {};
     const bool existed = ::stat(path.c_str(), &st) == 0;
+    if (existed && !S_ISREG(st.st_mode)) return false; // lines go into a file only
     if (existed) SetWritable(path);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     bool ok = false;

@@ -50,6 +50,14 @@ int Unreadable(const std::string& path, TReadError why) {
     return why == reMissing ? exitUsage : exitNegative;
 }
 
+// A file the command could not write; what has that name is left as it was.
+int CannotWrite(const std::string& path) {
+    const TWriteTarget target = ResolveWriteTarget(path);
+    Complain(path,
+             std::string("cannot be written") + (target.problem ? std::string(": ") + target.problem : ""));
+    return exitNegative;
+}
+
 // A file for a dump: its bytes, or none with `status` set when it is missing.
 // An unreadable file is dumped as an invalid one, with the reason as its error.
 struct TDumpInput {
@@ -135,10 +143,7 @@ int CalExportCmd(const TTextArgs& a) {
     const TCalExportView view{cfAllMeters, "", read.records.size()};
     const std::string text =
         a.format == "text" ? CalExportText(read.records, view, f) : CalExportSpreadsheet(read.records, f);
-    if (!WriteTextFile(a.out, text)) {
-        std::cerr << "k730-tool: cannot write " << a.out << "\n";
-        return exitNegative;
-    }
+    if (!WriteTextFile(a.out, text)) return CannotWrite(a.out);
     return read.valid ? exitOk : exitNegative;
 }
 
@@ -242,8 +247,10 @@ int HistExportCmd(const TTextArgs& a) {
         return exitNegative;
     }
     if (d.Samples.empty()) return exitOk; // an empty history exports nothing
-    std::filesystem::remove(a.out);
-    return WriteHistFile(a.out, d, hwTextExport, comment, f) ? exitOk : exitNegative;
+    // The export replaces OUT whole (the history was just read, so nothing of it
+    // has been exported yet); a folder or device of that name is left alone.
+    if (!WriteHistFile(a.out, d, hwTextExport, comment, f)) return CannotWrite(a.out);
+    return exitOk;
 }
 
 json TemplateJson(const TTemplateRec& t) {

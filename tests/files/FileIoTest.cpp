@@ -1,5 +1,5 @@
-// Whole-file reads: only regular files, never more than the format can hold,
-// and a reason for every refusal.
+// Whole-file reads and writes: only regular files, never more than the format
+// can hold, and a reason for every refusal.
 #include "files/CalLog.h"
 #include "files/FileIo.h"
 #include "files/TempFolder.h"
@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace k730 {
@@ -44,6 +45,29 @@ TEST_F(ReadWholeFileTest, RefusesWhatIsNotARegularFileWithoutWaiting) {
     EXPECT_FALSE(log.valid);
     EXPECT_EQ(log.error, "not a regular file");
     EXPECT_FALSE(IsTemplateFile(dir / "fifo"));
+}
+
+// A replacing write never removes anything but the regular file it replaces:
+// a folder or a dangling link keeps its name, and a link keeps pointing at the
+// file that receives the bytes.
+TEST_F(ReadWholeFileTest, WritesReplaceOnlyARegularFile) {
+    const std::string folder = dir / "out";
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(WriteFileAtomic(folder, test::Text("x"), false));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_STREQ(ResolveWriteTarget(folder).problem, "a folder");
+
+    std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+    EXPECT_FALSE(WriteFileAtomic(dir / "dangling", test::Text("x"), false));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+
+    test::WriteBytes(dir / "real", test::Text("old"));
+    std::filesystem::create_symlink(dir / "real", dir / "link");
+    EXPECT_TRUE(WriteFileAtomic(dir / "link", test::Text("new"), false));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_EQ(test::ReadBytes(dir / "real"), test::Text("new"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / ""), {}), 4); // no temporary left
 }
 
 TEST(ReadErrorTexts, NameTheReason) {

@@ -137,6 +137,26 @@ TEST_F(FileCommands, HistTemplatesAndBufferDumps) {
                                 R"([{"seq":1,"buffer":2,"hex":"68 08"},{"seq":2,"buffer":0,"hex":"16"}])"));
 }
 
+TEST_F(FileCommands, HistExportReplacesOnlyAFile) {
+    THistData d;
+    d.IntervalMs = 1000;
+    d.Samples = {HistSample{1000, 1, 0, 1.5f, 1, 2, 200, 200, 200, 215}};
+    ASSERT_TRUE(WriteHistFile(dir / "h.dat", d, hwHistoryFile, "", {}));
+    std::filesystem::create_directories(dir / "full/inner");
+    std::filesystem::create_directory(dir / "empty");
+    for (const char* folder : {"empty", "full"}) {
+        const TRun run = Tool("hist export " + dir / "h.dat" + " " + dir / folder);
+        EXPECT_EQ(run.exit, 1) << folder;
+        EXPECT_EQ(run.err, "k730-tool: " + dir / folder + ": cannot be written: a folder\n");
+        EXPECT_TRUE(std::filesystem::is_directory(dir / folder)) << folder;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "full/inner"));
+    test::WriteBytes(dir / "old.txt", test::Text("previous export, longer than the new one will be ...."));
+    EXPECT_EQ(Tool("hist export " + dir / "h.dat" + " " + dir / "old.txt").exit, 0);
+    const TBytes text = test::ReadBytes(dir / "old.txt");
+    EXPECT_EQ(std::string(text.begin(), text.begin() + 6), "Meter:");
+}
+
 TEST_F(FileCommands, DumpsRefuseWhatIsNotARegularFileAtOnce) {
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     for (const std::string& dump : {std::string("hist dump /dev/zero"), "templates dump " + dir / "fifo"}) {
