@@ -89,26 +89,34 @@ void PrintIdentity(const nlohmann::ordered_json& id) {
     }
 }
 
-// Waits on the component for an identity answer; the answer timer ends the wait.
-std::optional<TIdentityAnswer> AskIdentity(TPlainEventLoop& loop, TComm32KX& comm) {
-    TReceiveBuffer received;
+// What the meter made of the identity request.
+struct TIdentityOutcome {
     std::optional<TIdentityAnswer> identity;
+    bool refused = false; // a meter answered, refusing the request
+};
+
+// Waits on the component for an identity answer or a refusal; the answer timer ends the wait.
+TIdentityOutcome AskIdentity(TPlainEventLoop& loop, TComm32KX& comm) {
+    TReceiveBuffer received;
+    TIdentityOutcome outcome;
     bool timedOut = false;
     comm.OnReceive = [&](TComm32KX&, const uint8_t* buf, uint32_t size) {
         received.Append(std::span<const uint8_t>(buf, size));
         // An adapter that echoes shows the request first; that is no identity.
-        while (!identity) {
+        while (!outcome.identity && !outcome.refused) {
             const size_t length = received.ExtractFrame();
             if (length == 0) break;
-            identity = DecodeIdentity(received.TakeFrame(length));
+            const TBytes frame = received.TakeFrame(length);
+            outcome.identity = DecodeIdentity(frame);
+            outcome.refused = DecodeRefusal(frame) == CMD_IDENTIFY;
         }
     };
     comm.OnRespTimeOver = [&](TComm32KX&) { timedOut = true; };
-    if (!comm.Send(BuildIdentify(MERBUS_BROADCAST))) return std::nullopt;
+    if (!comm.Send(BuildIdentify(MERBUS_BROADCAST))) return outcome;
     // The answer timer ends the wait; the margin only guards against a loop that stalls.
     const auto bound = std::chrono::milliseconds(comm.AnswerTimeLimit() + 2000);
-    loop.RunUntil([&] { return identity.has_value() || timedOut; }, bound);
-    return identity;
+    loop.RunUntil([&] { return outcome.identity || outcome.refused || timedOut; }, bound);
+    return outcome;
 }
 
 int RunIdentify(const TIdentifyArgs& args) {
@@ -130,12 +138,16 @@ int RunIdentify(const TIdentifyArgs& args) {
                   << "\n";
         return exitUsage;
     }
-    const auto identity = AskIdentity(loop, comm);
-    if (!identity) {
-        std::cerr << "k730-tool: no meter answered on " << comm.COMPort() << "\n";
+    const TIdentityOutcome outcome = AskIdentity(loop, comm);
+    if (outcome.refused) {
+        std::cerr << "k730-tool: " << comm.COMPort() << ": the meter refused the identity request\n";
         return exitNegative;
     }
-    const auto json = IdentityJson(comm.COMPort(), *identity);
+    if (!outcome.identity) {
+        std::cerr << "k730-tool: " << comm.COMPort() << ": no meter answered\n";
+        return exitNegative;
+    }
+    const auto json = IdentityJson(comm.COMPort(), *outcome.identity);
     if (args.json) {
         std::cout << json.dump() << "\n";
     } else {

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace k730 {
 namespace {
@@ -165,6 +166,65 @@ TEST_F(FileCommands, DumpsRefuseWhatIsNotARegularFileAtOnce) {
         EXPECT_FALSE(run.Json()["valid"].get<bool>()) << dump;
         EXPECT_EQ(run.Json()["error"], "not a regular file") << dump;
         EXPECT_NE(run.err.find(": not a regular file\n"), std::string::npos) << run.err;
+    }
+}
+
+// Every failure: the documented exit status and one line on standard error that
+// names the file and the reason. "@" stands for the test's folder.
+struct TFailure {
+    std::string args;
+    int exit;
+    std::string err;
+};
+
+TEST_F(FileCommands, FailuresNameTheFileAndTheReason) {
+    ASSERT_TRUE(WriteCalLog(dir / "log.dat", {Rec(1, "a")}));
+    test::WriteBytes(dir / "bad.dat", test::Text("K730 CAL x"));
+    const std::vector<TFailure> failures = {
+        {"callog backup @/none.dat @/b.bak", 2, "@/none.dat: no such file"},
+        {"callog restore @/none.bak @/log.dat", 2, "@/none.bak: no such file"},
+        {"hist export @/none.dat @/out.txt", 2, "@/none.dat: no such file"},
+        {"callog merge @/none.dat @/log.dat", 2, "@/none.dat: no such file"},
+        {"callog merge @/log.dat @/none.dat", 2, "@/none.dat: no such file"},
+        {"callog merge @/bad.dat @/log.dat", 1,
+         "@/bad.dat: not a valid calibration history log: text without a zero byte before the end of the "
+         "file"},
+        {"callog export @/bad.dat @/out.txt", 1,
+         "@/bad.dat: not a valid calibration history log: text without a zero byte before the end of the "
+         "file"},
+        {"callog backup @/log.dat @", 1, "@: cannot be written: a folder"},
+        {"callog frob @/log.dat", 2, "callog: unknown command \"frob\" (see k730-tool callog --help)"},
+        {"frob", 2, "unknown command \"frob\" (see k730-tool --help)"},
+    };
+    const std::string folder = dir / "";
+    auto fill = [&](std::string text) {
+        for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size() - 1))
+            text.replace(at, 1, folder.substr(0, folder.size() - 1));
+        return text;
+    };
+    for (const TFailure& f : failures) {
+        const TRun run = Tool(fill(f.args));
+        EXPECT_EQ(run.exit, f.exit) << f.args;
+        EXPECT_EQ(run.err, "k730-tool: " + fill(f.err) + "\n") << f.args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt")); // an invalid log exports nothing
+}
+
+// Permission denied is reported as what it is (the tool runs as another user
+// when the tests run as root, who may read anything).
+TEST_F(FileCommands, UnreadableFilesAreReportedAsSuch) {
+    ASSERT_TRUE(WriteCalLog(dir / "log.dat", {Rec(1, "a")}));
+    ::chmod((dir / "log.dat").c_str(), 0);
+    const std::string as = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    for (const std::string& command : {std::string("callog backup"), std::string("callog export")}) {
+        const std::string args = command + " " + dir / "log.dat" + " " + dir / "out";
+        const std::string errFile = dir / "err.txt";
+        const test::TCommandRun run =
+            test::RunCommand(as + test::BuildDir() + "/src/tool/k730-tool " + args + " 2>" + errFile);
+        const TBytes err = test::ReadBytes(errFile);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(std::string(err.begin(), err.end()),
+                  "k730-tool: " + dir / "log.dat" + ": permission denied\n");
     }
 }
 
