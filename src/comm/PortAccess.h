@@ -17,6 +17,7 @@ struct TPortAccessFacts {
     bool groupMayUse = true;      // the device's mode gives that group read and write
     bool inGroupNow = false;      // this process already has the group
     bool memberNextLogin = false; // the user is listed in it, but joined after logging in
+    bool userMayOpen = true;      // this process may read and write the device
 };
 
 // Looks the device of `port` up (following a virtual port's link); nothing

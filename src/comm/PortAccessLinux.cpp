@@ -47,6 +47,7 @@ std::optional<TPortAccessFacts> ExaminePortAccess(const std::string& port) {
     facts.device = path.string();
     facts.groupMayUse = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     facts.inGroupNow = ProcessHasGroup(info.st_gid);
+    facts.userMayOpen = access(path.c_str(), R_OK | W_OK) == 0;
     if (const group* g = getgrgid(info.st_gid)) {
         facts.group = g->gr_name;
         facts.memberNextLogin = !facts.inGroupNow && ListedMember(*g);

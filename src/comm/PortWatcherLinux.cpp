@@ -2,6 +2,7 @@
 // datagram socket per instance in the instances folder.
 #include "comm/PortWatcher.h"
 
+#include "comm/PortAnnouncement.h"
 #include "comm/VirtualPorts.h"
 
 #include <cerrno>
@@ -22,7 +23,6 @@ namespace k730 {
 
 namespace {
 
-constexpr size_t MAX_PORT_NAME = 255;
 constexpr uint32_t WATCH_MASK = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
 
 // A folder only this user can enter; false when it cannot be had.
@@ -135,12 +135,15 @@ void TPortWatcher::TImpl::DrainInotify() {
 }
 
 void TPortWatcher::TImpl::ReceiveAnnouncement() {
-    char buffer[MAX_PORT_NAME + 1];
+    uint8_t buffer[MAX_ANNOUNCED_PORT + 2];
     for (;;) {
-        const ssize_t got = recv(socket, buffer, MAX_PORT_NAME, 0);
+        // MSG_TRUNC gives the datagram's whole length, so a longer one is not
+        // mistaken for the name it begins with.
+        const ssize_t got = recv(socket, buffer, sizeof buffer, MSG_TRUNC);
         if (got < 0) break;
-        buffer[got] = '\0'; // the name ends at the first zero byte or at the datagram's end
-        if (callbacks.portReleased) callbacks.portReleased(std::string(buffer));
+        if (static_cast<size_t>(got) > sizeof buffer) continue;
+        const auto port = AnnouncedPort(std::span(buffer, static_cast<size_t>(got)));
+        if (port && callbacks.portReleased) callbacks.portReleased(*port);
     }
 }
 
@@ -168,14 +171,15 @@ TPortWatcher::~TPortWatcher() {
 }
 
 void TPortWatcher::Announce(const std::string& port) {
-    if (impl_->socket < 0 || port.size() > MAX_PORT_NAME) return;
+    const TBytes datagram = PortAnnouncement(port);
+    if (impl_->socket < 0 || datagram.empty()) return;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(impl_->folder, ec)) {
         std::error_code entryError;
         if (entry.path() == impl_->ownSocket || !entry.is_socket(entryError)) continue;
         sockaddr_un address{};
         if (!MakeAddress(entry.path(), address)) continue;
-        const ssize_t sent = sendto(impl_->socket, port.c_str(), port.size() + 1, MSG_DONTWAIT,
+        const ssize_t sent = sendto(impl_->socket, datagram.data(), datagram.size(), MSG_DONTWAIT,
                                     reinterpret_cast<const sockaddr*>(&address), sizeof address);
         // Nobody listens there any more: a socket left behind by an instance that did not end cleanly.
         if (sent < 0 && errno == ECONNREFUSED) unlink(entry.path().c_str());

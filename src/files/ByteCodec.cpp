@@ -4,12 +4,12 @@
 
 namespace k730 {
 
-bool TByteReader::ZText(std::string& out) {
+bool TByteReader::TextEndedBy(char stop, std::string& out) {
     const auto begin = data_.begin() + static_cast<std::ptrdiff_t>(pos_);
-    const auto zero = std::find(begin, data_.end(), uint8_t{0});
-    if (zero == data_.end()) return false;
-    out.assign(begin, zero);
-    pos_ = static_cast<size_t>(zero - data_.begin()) + 1;
+    const auto end = std::find(begin, data_.end(), static_cast<uint8_t>(stop));
+    if (end == data_.end()) return false;
+    out.assign(begin, end);
+    pos_ = static_cast<size_t>(end - data_.begin()) + 1;
     return true;
 }
 

@@ -75,7 +75,10 @@ public:
         return true;
     }
     // Bytes up to a zero byte, which is consumed; false when the data ends first.
-    bool ZText(std::string& out);
+    bool ZText(std::string& out) { return TextEndedBy('\0', out); }
+    // Bytes up to (not including) `stop`, which is consumed; false, with the
+    // position unchanged, when the data ends before `stop`.
+    bool TextEndedBy(char stop, std::string& out);
     // Bytes up to a zero byte or the end of the data; never fails.
     std::string TextToZeroOrEnd();
     // Bytes up to (not including) `stop`, which is consumed; or to the end.

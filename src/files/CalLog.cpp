@@ -61,7 +61,7 @@ bool CreateLog(const std::string& path, const TCalLogRecord& record) {
 // retries until the locked file is the one under the name.
 int LockCurrentLog(const std::string& path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return -1;
         struct stat locked {
         }, named{};
@@ -78,7 +78,7 @@ int LockCurrentLog(const std::string& path) {
 // the new one, never a torn record. A damaged tail is kept in a copy of its own
 // instead of being glued in front of the new record, where it would hide it.
 bool AppendToLockedLog(const std::string& path, const TCalLogRecord& record) {
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, CAL_LOG_LIMIT);
     if (!bytes) return false;
     const TCalLogRead read = ParseCalLog(*bytes);
     if (read.validSize == 0) return false; // not a log: nothing is written
@@ -166,11 +166,12 @@ TBytes SerializeCalLog(const TCalLogList& records) {
 }
 
 TCalLogRead ReadCalLog(const std::string& path) {
-    const auto bytes = ReadWholeFile(path);
+    TReadError why = reNone;
+    const auto bytes = ReadWholeFile(path, CAL_LOG_LIMIT, &why);
     if (!bytes) {
-        TCalLogRead missing;
-        missing.error = FileExists(path) ? "cannot read the file" : "no such file";
-        return missing;
+        TCalLogRead unread;
+        unread.error = ReadErrorText(why);
+        return unread;
     }
     return ParseCalLog(*bytes);
 }

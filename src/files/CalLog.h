@@ -16,6 +16,9 @@ namespace k730 {
 
 constexpr std::string_view CAL_LOG_MAGIC = "K730 CAL ";
 constexpr size_t CAL_FIXED_SIZE = 40;
+// The largest log that is read: a larger one could not be kept in its backup,
+// which never expands beyond the same size.
+constexpr size_t CAL_LOG_LIMIT = size_t{256} << 20;
 
 struct TCalLogRecord {
     std::string Comment;              // UTF-8; may be empty

@@ -24,7 +24,7 @@ TFileMessage RestoreMessage(bool success) {
 }
 
 bool BackupUpToDate(const std::string& backupPath, std::optional<double> logTime) {
-    const auto bytes = ReadWholeFile(backupPath);
+    const auto bytes = ReadWholeFile(backupPath, CAL_BACKUP_FILE_LIMIT);
     if (!bytes || !logTime) return false;
     TByteReader in(*bytes);
     double stored = 0;
@@ -52,7 +52,7 @@ TCalLogList MissingFromBackup(const TCalLogRead& damaged, const TCalLogRead& bac
 bool RebuildLog(const std::string& logPath, const TCalBackupImage& image, TCalRestore& result) {
     TBytes log = image.log;
     if (FileExists(logPath)) {
-        const auto damagedBytes = ReadWholeFile(logPath);
+        const auto damagedBytes = ReadWholeFile(logPath, CAL_LOG_LIMIT);
         if (!damagedBytes) return false;
         result.damagedCopy = FreeDamagedName(logPath);
         if (!WriteFileAtomic(result.damagedCopy, *damagedBytes, true)) return false;
@@ -138,7 +138,7 @@ void BackupCalLog(const std::string& logPath, const std::string& backupPath) {
             SetReadOnly(backupPath);
             return;
         }
-        const auto log = ReadWholeFile(logPath);
+        const auto log = ReadWholeFile(logPath, CAL_LOG_LIMIT);
         if (!log) return;
         TBytes backup = MakeCalBackup(*log, logTime.value_or(0));
         if (!logTime)
@@ -154,7 +154,7 @@ TCalRestore RestoreCalLog(const std::string& logPath, const std::string& backupP
     try {
         if (!FileExists(backupPath) || (FileExists(logPath) && ValidateCalLog(logPath))) return result;
         result.attempted = true;
-        const auto backup = ReadWholeFile(backupPath);
+        const auto backup = ReadWholeFile(backupPath, CAL_BACKUP_FILE_LIMIT);
         const auto image = backup ? OpenCalBackup(*backup) : std::nullopt;
         result.success = image && RebuildLog(logPath, *image, result);
         SetReadOnly(backupPath);

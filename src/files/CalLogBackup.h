@@ -17,6 +17,9 @@ constexpr std::string_view CAL_BACKUP_MAGIC = "K730 CAL BACKUP ";
 constexpr size_t CAL_BACKUP_HEAD = 24;
 // A backup never expands beyond this; a corrupt or hostile stream cannot exhaust memory.
 constexpr size_t CAL_BACKUP_LIMIT = size_t{256} << 20;
+// A backup file is read only up to this size: the stream of the largest log it
+// may hold, with room for deflate's worst case of stored blocks.
+constexpr size_t CAL_BACKUP_FILE_LIMIT = CAL_BACKUP_HEAD + CAL_BACKUP_LIMIT + (CAL_BACKUP_LIMIT >> 8);
 
 // One zlib stream (RFC 1950) at the default level.
 TBytes DeflateZlib(std::span<const uint8_t> bytes);

@@ -171,7 +171,7 @@ TCalImport SynchronizeCalLog(const std::string& fromPath, const std::string& log
 TCalImport OverwriteCalLog(const std::string& fromPath, const std::string& logPath,
                            const std::string& backupPath, const std::string& shownPath) {
     TCalImport result;
-    const auto bytes = ReadWholeFile(fromPath);
+    const auto bytes = ReadWholeFile(fromPath, CAL_LOG_LIMIT);
     result.success = bytes && WriteFileAtomic(logPath, *bytes, true);
     if (!result.success) {
         result.message = MakeMessage(importFailed, msInformation);

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <new>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -20,6 +22,28 @@ std::string FolderOf(const std::string& path) {
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+TReadError ReadOpenFile(int fd, size_t limit, TBytes& bytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return reFailed;
+    if (!S_ISREG(st.st_mode)) return reNotRegular;
+    if (static_cast<uint64_t>(st.st_size) > limit) return reTooLarge;
+    try {
+        bytes.reserve(static_cast<size_t>(st.st_size));
+        uint8_t block[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, block, sizeof block);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return reFailed;
+            if (n == 0) return reNone;
+            // The file may grow while it is read.
+            if (static_cast<size_t>(n) > limit - bytes.size()) return reTooLarge;
+            bytes.insert(bytes.end(), block, block + n);
+        }
+    } catch (const std::bad_alloc&) {
+        return reNoMemory;
+    }
+}
+
 } // namespace
 
 bool WriteAll(int fd, std::span<const uint8_t> bytes) {
@@ -33,22 +57,43 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     return true;
 }
 
-std::optional<TBytes> ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    TBytes bytes;
-    uint8_t block[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), block, block + n);
+const char* ReadErrorText(TReadError error) {
+    switch (error) {
+    case reNone:
+        return "read";
+    case reMissing:
+        return "no such file";
+    case reDenied:
+        return "permission denied";
+    case reNotRegular:
+        return "not a regular file";
+    case reTooLarge:
+        return "too large for its format";
+    case reNoMemory:
+        return "not enough memory to read it";
+    case reFailed:
+        break;
     }
+    return "cannot be read";
+}
+
+std::optional<TBytes> ReadWholeFile(const std::string& path, size_t limit, TReadError* error) {
+    TReadError unused = reNone;
+    TReadError& why = error ? *error : unused;
+    why = reNone;
+    // Non-blocking, so that opening a FIFO does not wait for a writer; the type is
+    // judged on the opened descriptor, so it cannot change between check and read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        why = (errno == ENOENT || errno == ENOTDIR) ? reMissing
+              : (errno == EACCES || errno == EPERM) ? reDenied
+                                                    : reFailed;
+        return std::nullopt;
+    }
+    TBytes bytes;
+    why = ReadOpenFile(fd, limit, bytes);
     ::close(fd);
+    if (why != reNone) return std::nullopt;
     return bytes;
 }
 
@@ -72,7 +117,27 @@ void SyncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool readOnly) {
+TWriteTarget ResolveWriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {path};
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real || ::stat(real, &st) != 0) {
+            std::free(real);
+            return {{}, "a link that points nowhere"};
+        }
+        target = real;
+        std::free(real);
+        if (S_ISREG(st.st_mode)) return {target};
+    }
+    return {{}, S_ISDIR(st.st_mode) ? "a folder" : "not a regular file"};
+}
+
+bool WriteFileAtomic(const std::string& name, std::span<const uint8_t> bytes, bool readOnly) {
+    const TWriteTarget target = ResolveWriteTarget(name);
+    if (target.problem) return false;
+    const std::string& path = target.path;
     if (!EnsureFolderOf(path)) return false;
     std::string temp = path + ".tmpXXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

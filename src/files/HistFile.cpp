@@ -43,7 +43,7 @@ bool ReadMagicAndVersion(TByteReader& in, THistRead& r) {
     }
     if (r.magic.empty()) return r.error = "not a history file (magic)", false;
     if (!in.Match(versionTag)) return r.error = "no version tag", false;
-    r.version = in.TextTo(' ');
+    if (!in.TextEndedBy(' ', r.version)) return r.error = "file ends inside its version text", false;
     if (CompareVersions(HIST_VERSION, r.version) < 0) return r.error = "version newer than 1.16", false;
     return true;
 }
@@ -114,7 +114,7 @@ TAppend AppendRecords(const std::string& path, THistData& d, THistWriteKind kind
     if (::flock(fd, LOCK_EX) == 0) {
         bool fits = true;
         if (kind == hwHistoryFile) {
-            const auto bytes = ReadWholeFile(path);
+            const auto bytes = ReadWholeFile(path, HIST_FILE_LIMIT);
             THistRead check;
             TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
             fits = bytes && ReadMagicAndVersion(in, check);
@@ -188,7 +188,7 @@ THistRead ParseHistFile(std::span<const uint8_t> bytes, THistData& data) {
 
 bool ReadHistFile(const std::string& path, THistData& data, std::string& comment) {
     try {
-        const auto bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, HIST_FILE_LIMIT);
         if (!bytes) {
             data.Reset();
             return false;
@@ -272,6 +272,7 @@ bool WriteHistFile(const std::string& path, THistData& d, THistWriteKind kind, c
         int32_t& counter = kind == hwHistoryFile ? d.SavedCount : d.ExportedCount;
         struct stat st {};
         const bool existed = ::stat(path.c_str(), &st) == 0;
+        if (existed && !S_ISREG(st.st_mode)) return false; // only a file is ever replaced
         if (existed) SetWritable(path);
         TAppend appended = apAbandoned;
         if (existed && counter > 0 && static_cast<size_t>(counter) <= d.Samples.size())

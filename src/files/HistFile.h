@@ -18,6 +18,10 @@ namespace k730 {
 constexpr std::string_view HIST_MAGIC_PL = "K730 HISTORIA ";
 constexpr std::string_view HIST_MAGIC_EN = "K730 HISTORY ";
 constexpr std::string_view HIST_VERSION = "1.16";
+// The largest history file that is read. A record's time is a signed 32-bit
+// millisecond count from the start and records come at most every 160 ms, so a
+// file holds at most 2^31 / 160 + 1 records after a head of a few texts.
+constexpr size_t HIST_FILE_LIMIT = (size_t{1} << 20) + (size_t{0x7FFFFFFF} / 160 + 1) * 32;
 
 // A measured value as text for its full scale; by default the display's
 // formatting with 18 bits and the digits the full scale is worth.

@@ -5,6 +5,7 @@
 #include "main/Cp1250.h"
 #include "main/K730Fun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,19 +39,31 @@ bool WriteText(int fd, const std::string& bytes) {
     return k730::WriteAll(fd, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
-bool AppendToOpen(int fd, const std::string& header, const std::string& line, bool created) {
+const std::string& HeaderBytes() {
+    static const std::string header = Utf8ToCp1250(RESULT_HEADER);
+    return header;
+}
+
+bool AppendToOpen(int fd, const std::string& line, bool created) {
     if (::flock(fd, LOCK_EX) != 0) return false;
     if (!created) {
-        std::string head(header.size(), '\0');
-        if (::pread(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) || head != header)
-            return false;
-    } else if (!WriteText(fd, header)) {
+        uint8_t head[256];
+        const ssize_t got = ::pread(fd, head, HeaderBytes().size(), 0);
+        if (got < 0 || !StartsWithResultHeader(std::span(head, static_cast<size_t>(got)))) return false;
+    } else if (!WriteText(fd, HeaderBytes())) {
         return false;
     }
     return ::lseek(fd, 0, SEEK_END) >= 0 && WriteText(fd, line) && ::fsync(fd) == 0;
 }
 
 } // namespace
+
+bool StartsWithResultHeader(std::span<const uint8_t> head) {
+    const std::string& header = HeaderBytes();
+    return head.size() >= header.size() &&
+           std::equal(header.begin(), header.end(), head.begin(),
+                      [](char h, uint8_t b) { return static_cast<uint8_t>(h) == b; });
+}
 
 std::string FormatResultLine(const TResultLineValues& v, char decimal) {
     const double scale = v.KE * v.FullScale / 16777215.0;
@@ -68,11 +81,12 @@ bool AppendResultLine(const std::string& path, const std::string& line) {
     if (!EnsureFolderOf(path)) return false;
     struct stat st {};
     const bool existed = ::stat(path.c_str(), &st) == 0;
+    if (existed && !S_ISREG(st.st_mode)) return false; // lines go into a file only
     if (existed) SetWritable(path);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     bool ok = false;
     if (fd >= 0) {
-        ok = AppendToOpen(fd, Utf8ToCp1250(RESULT_HEADER), Utf8ToCp1250(line), !existed);
+        ok = AppendToOpen(fd, Utf8ToCp1250(line), !existed);
         ::close(fd);
     }
     if (existed) ::chmod(path.c_str(), st.st_mode & 07777);

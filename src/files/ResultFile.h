@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ struct TResultLineValues {
     uint32_t Dac0 = 0;        // 4 mA DAC value
     uint32_t Dac = 0;         // loop DAC value in use
 };
+
+// True when `head` begins with the header line exactly (in Windows-1250), the
+// test an existing results file must pass before a line is appended to it.
+bool StartsWithResultHeader(std::span<const uint8_t> head);
 
 // One line, CR LF ended, with the locale's decimal separator.
 std::string FormatResultLine(const TResultLineValues& v, char decimal);

@@ -47,6 +47,29 @@ std::vector<std::string> SplitNames(const std::string& section) {
     return names;
 }
 
+// The text that may end the file: ended by a zero byte, or by the end of the
+// file when its zero is missing. A file that ends where the text would begin
+// has lost it.
+bool ReadLastText(TByteReader& in, std::string& text) {
+    if (in.ZText(text)) return true;
+    if (in.AtEnd()) return false;
+    text = in.TextToZeroOrEnd();
+    return true;
+}
+
+// The four lists, each ended by a zero byte. Only the fourth may end the file
+// without its zero, as the last text of a library without templates; a file
+// that ends in an earlier list has lost the rest of them. Lists read whole are
+// kept also when a later one is cut.
+bool ReadLists(TByteReader& in, TSpectralLists* lists) {
+    for (size_t i = 0; i < 4; ++i) {
+        std::string section;
+        if (i < 3 ? !in.ZText(section) : !ReadLastText(in, section)) return false;
+        if (lists) (*lists)[i] = SplitNames(section);
+    }
+    return true;
+}
+
 bool ReadTemplate(TByteReader& in, TTemplateRec& t) {
     t.MeterName = Cp1250ToUtf8(in.TextToZeroOrEnd());
     t.UserName = Cp1250ToUtf8(in.TextToZeroOrEnd());
@@ -58,8 +81,9 @@ bool ReadTemplate(TByteReader& in, TTemplateRec& t) {
     if (in.Size() - in.Pos() < 12) return false;
     for (float& r : t.Ranges)
         in.F32(r);
-    if (!in.U(t.Config)) return false;
-    t.Version = Cp1250ToUtf8(in.TextToZeroOrEnd());
+    std::string version;
+    if (!in.U(t.Config) || !ReadLastText(in, version)) return false;
+    t.Version = Cp1250ToUtf8(version);
     return true;
 }
 
@@ -186,12 +210,9 @@ TTemplateRead ParseTemplateFile(std::span<const uint8_t> bytes, TSpectralLists* 
     TTemplateRead r;
     TByteReader in(bytes);
     if (!in.Match(TEMPLATE_MAGIC) || !in.Match(versionTag)) return r.error = "not a template file (magic)", r;
-    r.version = in.TextTo(' ');
+    if (!in.TextEndedBy(' ', r.version)) return r.error = "file ends inside its version text", r;
     if (!MajorNotNewer(r.version)) return r.error = "version newer than 1.x", r;
-    for (size_t i = 0; i < 4; ++i) {
-        auto names = SplitNames(in.TextToZeroOrEnd());
-        if (lists) (*lists)[i] = std::move(names);
-    }
+    if (!ReadLists(in, lists)) return r.error = "file ends inside its spectral-response lists", r;
     while (!in.AtEnd()) {
         TTemplateRec t;
         if (!ReadTemplate(in, t)) return r.error = "template cut short", r;
@@ -222,7 +243,7 @@ TBytes SerializeTemplateFile(const TSpectralLists& lists, TTemplateArray& templa
 
 bool ReadTemplateFile(const std::string& path, TSpectralLists* lists, TTemplateArray* templates) {
     try {
-        const auto bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, TEMPLATE_FILE_LIMIT);
         return bytes && ParseTemplateFile(*bytes, lists, templates).valid;
     } catch (...) {
         return false;
@@ -312,7 +333,7 @@ TTemplateImport ImportTemplateFile(const std::string& libraryPath, const std::st
         mode = askMode(Polish("Plik szablonów już istnieje.\r\nWybierz sposób postępowania:", msQuestion));
     if (mode == tiCancel) return r;
     if (mode == tiOverwrite) {
-        const auto bytes = ReadWholeFile(chosenPath);
+        const auto bytes = ReadWholeFile(chosenPath, TEMPLATE_FILE_LIMIT);
         r.changed = bytes && WriteFileAtomic(libraryPath, *bytes, true);
         r.message = r.changed
                         ? Polish("Poprawnie zaimportowano plik szablonów:\r\n" + shownPath, msInformation)
@@ -334,7 +355,8 @@ TTemplateImport ImportTemplateFile(const std::string& libraryPath, const std::st
 
 TTemplateOutcome ExportTemplateLibrary(const std::string& libraryPath, const std::string& target,
                                        const std::string& shownPath) {
-    const auto bytes = FileExists(libraryPath) ? ReadWholeFile(libraryPath) : std::nullopt;
+    const auto bytes =
+        FileExists(libraryPath) ? ReadWholeFile(libraryPath, TEMPLATE_FILE_LIMIT) : std::nullopt;
     if (bytes && WriteFileAtomic(target, *bytes, false))
         return {true, Polish("Poprawnie wyeksportowano szablony do pliku: \r\n" + shownPath, msInformation)};
     return {false, Polish("Nie udało się wyeksportować szablonów do pliku:\r\n" + shownPath, msWarning)};

@@ -17,6 +17,9 @@ namespace k730 {
 
 constexpr std::string_view TEMPLATE_MAGIC = "K730 SZABLONY ";
 constexpr std::string_view TEMPLATE_VERSION = "1.16";
+// The largest library that is read: templates are typed in by hand, and even a
+// hundred thousand of them with long texts stay far below this.
+constexpr size_t TEMPLATE_FILE_LIMIT = size_t{64} << 20;
 
 struct TTemplateRec {
     std::string MeterName; // key text, compared case-sensitively (UTF-8)

@@ -10,12 +10,16 @@ namespace {
 constexpr size_t MERBUS2_MIN_BUFFERED = 13;
 constexpr size_t MERBUS2_MIN_HEADER = 12;
 
+// An empty payload is accepted whatever the flags say; it has no room for a
+// CRC, so there is none to check. A payload with a CRC holds at least the CRC.
 bool PayloadSizeAccepted(size_t payload, bool withCrc) {
     if (payload == 0) return true;
     return withCrc ? (payload == 2 || payload > 4) : payload > 2;
 }
 
 bool PayloadCrcMatches(std::span<const uint8_t> payload, uint32_t flags) {
+    if (payload.empty()) return true;
+    if (payload.size() < 2) return false;
     const size_t crcAt = payload.size() - 2;
     const uint16_t stored = (flags & MERBUS2_CRC_HIGH_FIRST)
                                 ? static_cast<uint16_t>(payload[crcAt] << 8 | payload[crcAt + 1])

@@ -4,7 +4,9 @@
 // MerBus2 (seen in recorded traffic only):
 //   10 | H | header data up to offset H-1 (flags u32 at 2, payload length P u16 at 10)
 //      | header CRC (over 2..H-1) | payload P bytes [last 2 = payload CRC] | 11
-// Total H + P + 3 bytes, at most 2048.
+// Total H + P + 3 bytes, at most 2048. Payload sizes: 0 (no payload and no
+// payload CRC, whatever the flags); with the CRC flag 2 or more than 4; without
+// it more than 2.
 #pragma once
 
 #include "protocol/MerBusFun.h"

@@ -84,8 +84,9 @@ sends the command to that meter only, otherwise it goes to every meter):
 std::string TSimControl::Execute(const std::string& text, int64_t nowUs,
                                  std::vector<TSimPortRequest>& requests) {
     std::string line = Trim(text);
-    if (line.empty()) return "ok";
     std::vector<std::string> words = Words(line);
+    // Blank lines do nothing, also those of white space Trim keeps (form feeds).
+    if (words.empty()) return "ok";
     if (words[0] == "quit" || words[0] == "exit") {
         quit_ = true;
         return "ok";

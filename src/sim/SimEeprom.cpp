@@ -1,5 +1,7 @@
 #include "sim/SimEeprom.h"
 
+#include "files/FileIo.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -26,6 +28,9 @@ TSimEeprom DefaultEeprom(int index) {
 }
 
 namespace {
+
+// A state file is a few hundred bytes; anything far larger is not one.
+constexpr size_t STATE_FILE_LIMIT = size_t{1} << 20;
 
 json ToJson(const TSimEeprom& e) {
     return json{{"kind", e.kind},
@@ -81,16 +86,10 @@ void Check(const TSimEeprom& e) {
 
 } // namespace
 
-std::optional<TSimEeprom> LoadEeprom(const std::filesystem::path& file, const TSimEeprom& defaults,
-                                     std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = file.string() + ": cannot be read";
-        return std::nullopt;
-    }
+std::optional<TSimEeprom> ParseEeprom(std::string_view text, const TSimEeprom& defaults, std::string& error) {
     TSimEeprom e = defaults;
     try {
-        const json j = json::parse(in);
+        const json j = json::parse(text);
         if (!j.is_object()) throw std::invalid_argument("not a JSON object");
         Take(j, "kind", e.kind);
         Take(j, "descriptor", e.descriptor);
@@ -116,10 +115,28 @@ std::optional<TSimEeprom> LoadEeprom(const std::filesystem::path& file, const TS
         Take(j, "zeroTempCode", e.zeroTempCode);
         Check(e);
     } catch (const std::exception& ex) {
-        error = file.string() + ": " + ex.what();
+        error = ex.what();
         return std::nullopt;
     }
     return e;
+}
+
+std::optional<TSimEeprom> LoadEeprom(const std::filesystem::path& file, const TSimEeprom& defaults,
+                                     std::string& error) {
+    TReadError why = reNone;
+    const auto bytes = ReadWholeFile(file.string(), STATE_FILE_LIMIT, &why);
+    if (!bytes) {
+        error = file.string() + ": " + ReadErrorText(why);
+        return std::nullopt;
+    }
+    auto e = ParseEeprom(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                         defaults, error);
+    if (!e) error = file.string() + ": " + error;
+    return e;
+}
+
+std::string EepromText(const TSimEeprom& eeprom) {
+    return ToJson(eeprom).dump(2) + "\n";
 }
 
 bool SaveEeprom(const std::filesystem::path& file, const TSimEeprom& eeprom, std::string& error) {
@@ -127,7 +144,7 @@ bool SaveEeprom(const std::filesystem::path& file, const TSimEeprom& eeprom, std
     temp += ".tmp";
     {
         std::ofstream out(temp, std::ios::trunc);
-        out << ToJson(eeprom).dump(2) << "\n";
+        out << EepromText(eeprom);
         out.flush();
         if (!out) {
             error = temp.string() + ": cannot be written";

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace k730::sim {
@@ -45,6 +46,12 @@ TSimEeprom DefaultEeprom(int index);
 // and a message in `error` when the file cannot be read or holds bad values.
 std::optional<TSimEeprom> LoadEeprom(const std::filesystem::path& file, const TSimEeprom& defaults,
                                      std::string& error);
+
+// The same from the text of a state file.
+std::optional<TSimEeprom> ParseEeprom(std::string_view text, const TSimEeprom& defaults, std::string& error);
+
+// The text of a state file holding `eeprom`.
+std::string EepromText(const TSimEeprom& eeprom);
 
 // Writes the whole state through a temporary file, so a crash never leaves half a file.
 bool SaveEeprom(const std::filesystem::path& file, const TSimEeprom& eeprom, std::string& error);

@@ -38,15 +38,75 @@ json Head(bool valid, const std::string& error) {
     return json{{"valid", valid}, {"error", valid ? json(nullptr) : json(error)}};
 }
 
-int Print(const json& j, bool valid) {
-    std::cout << j.dump(2) << "\n";
-    return valid ? exitOk : exitNegative;
+// One line on standard error that names the file and what is wrong with it.
+void Complain(const std::string& path, const std::string& reason) {
+    std::cerr << "k730-tool: " << path << ": " << reason << "\n";
 }
 
-std::optional<TBytes> ReadOrComplain(const std::string& path) {
-    auto bytes = ReadWholeFile(path);
-    if (!bytes) std::cerr << "k730-tool: cannot read " << path << "\n";
-    return bytes;
+// The exit status of a file that cannot be read: 2 when it is missing, 1 when
+// it is there but unreadable (no permission, not a regular file, too large).
+int Unreadable(const std::string& path, TReadError why) {
+    Complain(path, ReadErrorText(why));
+    return why == reMissing ? exitUsage : exitNegative;
+}
+
+// A file that reads but is not what the command needs.
+int Invalid(const std::string& path, const std::string& what, const std::string& error) {
+    Complain(path, "not a valid " + what + ": " + error);
+    return exitNegative;
+}
+
+// A calibration history log that reads whole, or none with `status` set.
+std::optional<TCalLogRead> ReadValidCalLog(const std::string& path, int& status) {
+    TReadError why = reNone;
+    const auto bytes = ReadWholeFile(path, CAL_LOG_LIMIT, &why);
+    if (!bytes) {
+        status = Unreadable(path, why);
+        return std::nullopt;
+    }
+    TCalLogRead read = ParseCalLog(*bytes);
+    if (!read.valid) {
+        status = Invalid(path, "calibration history log", read.error);
+        return std::nullopt;
+    }
+    return read;
+}
+
+// A file the command could not write; what has that name is left as it was.
+int CannotWrite(const std::string& path) {
+    const TWriteTarget target = ResolveWriteTarget(path);
+    Complain(path,
+             std::string("cannot be written") + (target.problem ? std::string(": ") + target.problem : ""));
+    return exitNegative;
+}
+
+// A file for a dump: its bytes, or none with `status` set when it is missing.
+// An unreadable file is dumped as an invalid one, with the reason as its error.
+struct TDumpInput {
+    TBytes bytes;
+    std::optional<std::string> unreadable; // the reason, when the file could not be read
+};
+std::optional<TDumpInput> ReadForDump(const std::string& path, size_t limit, int& status) {
+    TReadError why = reNone;
+    auto bytes = ReadWholeFile(path, limit, &why);
+    if (bytes) return TDumpInput{std::move(*bytes), std::nullopt};
+    if (why == reMissing) {
+        status = Unreadable(path, why);
+        return std::nullopt;
+    }
+    return TDumpInput{{}, ReadErrorText(why)};
+}
+
+// Prints the dump; an invalid or unreadable file also gets its one line on
+// standard error.
+int Print(const json& j, bool valid, const std::string& path, const TDumpInput& in, const std::string& what) {
+    std::cout << j.dump(2) << "\n";
+    if (valid) return exitOk;
+    if (in.unreadable) {
+        Complain(path, *in.unreadable);
+        return exitNegative;
+    }
+    return Invalid(path, what, j["error"].get<std::string>());
 }
 
 struct TTextArgs {
@@ -82,14 +142,16 @@ json CalRecordJson(const TCalLogRecord& r) {
 }
 
 int CalDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
-    const TCalLogRead read = ParseCalLog(*bytes);
+    int status = exitOk;
+    const auto in = ReadForDump(file, CAL_LOG_LIMIT, status);
+    if (!in) return status;
+    TCalLogRead read = ParseCalLog(in->bytes);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["records"] = json::array();
     for (const auto& r : read.records)
         j["records"].push_back(CalRecordJson(r));
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "calibration history log");
 }
 
 int CalExportCmd(const TTextArgs& a) {
@@ -98,17 +160,14 @@ int CalExportCmd(const TTextArgs& a) {
         std::cerr << "k730-tool: --format text|spreadsheet, --lang en|pl, --decimal , or .\n";
         return exitUsage;
     }
-    const auto bytes = ReadOrComplain(a.file);
-    if (!bytes) return exitUsage;
-    const TCalLogRead read = ParseCalLog(*bytes);
-    const TCalExportView view{cfAllMeters, "", read.records.size()};
+    int status = exitOk;
+    const auto read = ReadValidCalLog(a.file, status);
+    if (!read) return status; // an export of a damaged log would pass for the whole log
+    const TCalExportView view{cfAllMeters, "", read->records.size()};
     const std::string text =
-        a.format == "text" ? CalExportText(read.records, view, f) : CalExportSpreadsheet(read.records, f);
-    if (!WriteTextFile(a.out, text)) {
-        std::cerr << "k730-tool: cannot write " << a.out << "\n";
-        return exitNegative;
-    }
-    return read.valid ? exitOk : exitNegative;
+        a.format == "text" ? CalExportText(read->records, view, f) : CalExportSpreadsheet(read->records, f);
+    if (!WriteTextFile(a.out, text)) return CannotWrite(a.out);
+    return exitOk;
 }
 
 std::string BackupPathOf(const std::string& log) {
@@ -116,35 +175,41 @@ std::string BackupPathOf(const std::string& log) {
 }
 
 int CalMergeCmd(const std::string& from, const std::string& into, const std::string& duplicates) {
-    if (duplicates != "overwrite" && duplicates != "keep") return exitUsage;
-    if (!FileExists(from) || !FileExists(into)) {
-        std::cerr << "k730-tool: no such file\n";
+    if (duplicates != "overwrite" && duplicates != "keep") {
+        std::cerr << "k730-tool: --duplicates overwrite|keep\n";
         return exitUsage;
     }
+    // Both logs are judged first, so that a failure names the file it is about.
+    int status = exitOk;
+    if (!ReadValidCalLog(from, status) || !ReadValidCalLog(into, status)) return status;
     const TAskAnswer answer = duplicates == "overwrite" ? aaYesToAll : aaNoToAll;
     const TCalImport r =
         SynchronizeCalLog(from, into, BackupPathOf(into), from,
                           [answer](const TFileMessage&, const TCalLogRecord&) { return answer; });
-    if (!r.success) {
-        std::cerr << "k730-tool: " << r.message.en << "\n";
-        return exitNegative;
-    }
+    if (!r.success) return CannotWrite(into);
     std::cout << json{{"overwritten", r.merge.overwritten}, {"appended", r.merge.appended}}.dump() << "\n";
     return exitOk;
 }
 
+// True when the backup file holds exactly these log bytes.
+bool BackupHolds(const std::string& bak, const TBytes& log) {
+    const auto bytes = ReadWholeFile(bak, CAL_BACKUP_FILE_LIMIT);
+    const auto image = bytes ? OpenCalBackup(*bytes) : std::nullopt;
+    return image && image->log == log;
+}
+
 int CalBackupCmd(const std::string& log, const std::string& bak) {
-    if (!FileExists(log)) return exitUsage;
-    if (!ValidateCalLog(log)) {
-        std::cerr << "k730-tool: " << log << " is not a valid calibration history log\n";
-        return exitNegative;
-    }
+    int status = exitOk;
+    if (!ReadValidCalLog(log, status)) return status;
     BackupCalLog(log, bak);
-    return FileExists(bak) ? exitOk : exitNegative;
+    const auto bytes = ReadWholeFile(log, CAL_LOG_LIMIT);
+    return bytes && BackupHolds(bak, *bytes) ? exitOk : CannotWrite(bak);
 }
 
 int CalRestoreCmd(const std::string& bak, const std::string& log) {
-    if (!FileExists(bak)) return exitUsage;
+    TReadError why = reNone;
+    const auto backup = ReadWholeFile(bak, CAL_BACKUP_FILE_LIMIT, &why);
+    if (!backup) return Unreadable(bak, why);
     const TCalRestore r = RestoreCalLog(log, bak);
     std::cout << json{{"attempted", r.attempted},
                       {"success", r.success},
@@ -152,7 +217,12 @@ int CalRestoreCmd(const std::string& bak, const std::string& log) {
                       {"recovered_records", r.recoveredRecords}}
                      .dump()
               << "\n";
-    return !r.attempted || r.success ? exitOk : exitNegative;
+    if (!r.attempted || r.success) return exitOk;
+    if (!OpenCalBackup(*backup)) {
+        Complain(bak, "not a valid backup of a calibration history log");
+        return exitNegative;
+    }
+    return CannotWrite(log);
 }
 
 json HistJson(const THistData& d, const THistRead& read) {
@@ -188,11 +258,13 @@ json HistJson(const THistData& d, const THistRead& read) {
 }
 
 int HistDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
+    int status = exitOk;
+    const auto in = ReadForDump(file, HIST_FILE_LIMIT, status);
+    if (!in) return status;
     THistData d;
-    const THistRead read = ParseHistFile(*bytes, d);
-    return Print(HistJson(d, read), read.valid);
+    THistRead read = ParseHistFile(in->bytes, d);
+    if (in->unreadable) read.error = *in->unreadable;
+    return Print(HistJson(d, read), read.valid, file, *in, "history file");
 }
 
 int HistExportCmd(const TTextArgs& a) {
@@ -201,16 +273,17 @@ int HistExportCmd(const TTextArgs& a) {
         std::cerr << "k730-tool: --lang en|pl, --decimal , or .\n";
         return exitUsage;
     }
-    if (!FileExists(a.file)) return exitUsage;
+    TReadError why = reNone;
+    const auto bytes = ReadWholeFile(a.file, HIST_FILE_LIMIT, &why);
+    if (!bytes) return Unreadable(a.file, why);
     THistData d;
-    std::string comment;
-    if (!ReadHistFile(a.file, d, comment)) {
-        std::cerr << "k730-tool: " << a.file << " is not a valid history file\n";
-        return exitNegative;
-    }
+    const THistRead read = ParseHistFile(*bytes, d);
+    if (!read.valid) return Invalid(a.file, "history file", read.error);
     if (d.Samples.empty()) return exitOk; // an empty history exports nothing
-    std::filesystem::remove(a.out);
-    return WriteHistFile(a.out, d, hwTextExport, comment, f) ? exitOk : exitNegative;
+    // The export replaces OUT whole (the history was just read, so nothing of it
+    // has been exported yet); a folder or device of that name is left alone.
+    if (!WriteHistFile(a.out, d, hwTextExport, read.comment, f)) return CannotWrite(a.out);
+    return exitOk;
 }
 
 json TemplateJson(const TTemplateRec& t) {
@@ -227,31 +300,35 @@ json TemplateJson(const TTemplateRec& t) {
 }
 
 int TemplatesDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
+    int status = exitOk;
+    const auto in = ReadForDump(file, TEMPLATE_FILE_LIMIT, status);
+    if (!in) return status;
     TSpectralLists lists;
     TTemplateArray templates;
-    const TTemplateRead read = ParseTemplateFile(*bytes, &lists, &templates);
+    TTemplateRead read = ParseTemplateFile(in->bytes, &lists, &templates);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["version"] = read.version;
     j["lists"] = lists;
     j["templates"] = json::array();
     for (const auto& t : templates)
         j["templates"].push_back(TemplateJson(t));
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "template library");
 }
 
 int BufferDump(const std::string& file) {
-    const auto bytes = ReadOrComplain(file);
-    if (!bytes) return exitUsage;
-    const TBufferFileRead read = ParseBufferFile(*bytes);
+    int status = exitOk;
+    const auto in = ReadForDump(file, BUFFER_FILE_LIMIT, status);
+    if (!in) return status;
+    TBufferFileRead read = ParseBufferFile(in->bytes);
+    if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["version"] = read.version;
     j["records"] = json::array();
     uint32_t seq = 0;
     for (const auto& r : read.records)
         j["records"].push_back({{"seq", ++seq}, {"buffer", r.buffer}, {"hex", FormatHex(r.bytes)}});
-    return Print(j, read.valid);
+    return Print(j, read.valid, file, *in, "traffic buffer file");
 }
 
 // FILE --json: the one output form of the dumps.

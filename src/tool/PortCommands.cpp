@@ -2,6 +2,7 @@
 #include "comm/Comm32KX.h"
 #include "comm/CommTexts.h"
 #include "comm/PlainEventLoop.h"
+#include "comm/PortAccess.h"
 #include "main/Cp1250.h"
 #include "main/K730Lang.h"
 #include "protocol/MerBusAnswers.h"
@@ -30,6 +31,15 @@ struct TIdentifyArgs {
     bool json = false;
 };
 
+// A port this user may not open is named on stderr with what to do about it;
+// the listing itself stays as it is.
+void ReportRefusedPorts(const std::vector<std::string>& names) {
+    for (const auto& name : names)
+        if (const auto facts = ExaminePortAccess(name); facts && !facts->userMayOpen)
+            std::cerr << "k730-tool: " << name << ": " << CommStatusText(langEnglish, csAccessDenied) << ". "
+                      << PortAccessHint(*facts) << "\n";
+}
+
 int RunPorts(const TPortsArgs& args) {
     std::vector<std::string> names;
     TComm32KX::GetSerialPortList(names, langEnglish);
@@ -39,6 +49,7 @@ int RunPorts(const TPortsArgs& args) {
         for (const auto& name : names)
             std::cout << name << "\n";
     }
+    ReportRefusedPorts(names);
     return exitOk;
 }
 
@@ -89,26 +100,34 @@ void PrintIdentity(const nlohmann::ordered_json& id) {
     }
 }
 
-// Waits on the component for an identity answer; the answer timer ends the wait.
-std::optional<TIdentityAnswer> AskIdentity(TPlainEventLoop& loop, TComm32KX& comm) {
-    TReceiveBuffer received;
+// What the meter made of the identity request.
+struct TIdentityOutcome {
     std::optional<TIdentityAnswer> identity;
+    bool refused = false; // a meter answered, refusing the request
+};
+
+// Waits on the component for an identity answer or a refusal; the answer timer ends the wait.
+TIdentityOutcome AskIdentity(TPlainEventLoop& loop, TComm32KX& comm) {
+    TReceiveBuffer received;
+    TIdentityOutcome outcome;
     bool timedOut = false;
     comm.OnReceive = [&](TComm32KX&, const uint8_t* buf, uint32_t size) {
         received.Append(std::span<const uint8_t>(buf, size));
         // An adapter that echoes shows the request first; that is no identity.
-        while (!identity) {
+        while (!outcome.identity && !outcome.refused) {
             const size_t length = received.ExtractFrame();
             if (length == 0) break;
-            identity = DecodeIdentity(received.TakeFrame(length));
+            const TBytes frame = received.TakeFrame(length);
+            outcome.identity = DecodeIdentity(frame);
+            outcome.refused = DecodeRefusal(frame) == CMD_IDENTIFY;
         }
     };
     comm.OnRespTimeOver = [&](TComm32KX&) { timedOut = true; };
-    if (!comm.Send(BuildIdentify(MERBUS_BROADCAST))) return std::nullopt;
+    if (!comm.Send(BuildIdentify(MERBUS_BROADCAST))) return outcome;
     // The answer timer ends the wait; the margin only guards against a loop that stalls.
     const auto bound = std::chrono::milliseconds(comm.AnswerTimeLimit() + 2000);
-    loop.RunUntil([&] { return identity.has_value() || timedOut; }, bound);
-    return identity;
+    loop.RunUntil([&] { return outcome.identity || outcome.refused || timedOut; }, bound);
+    return outcome;
 }
 
 int RunIdentify(const TIdentifyArgs& args) {
@@ -126,16 +145,22 @@ int RunIdentify(const TIdentifyArgs& args) {
     comm.SetBaudRate(*baud);
     comm.SetCOMPort(args.port);
     if (!comm.IsOpen()) {
-        std::cerr << "k730-tool: " << args.port << ": " << CommStatusText(langEnglish, comm.LastStatus())
-                  << "\n";
+        std::cerr << "k730-tool: " << args.port << ": " << CommStatusText(langEnglish, comm.LastStatus());
+        if (const auto facts = ExaminePortAccess(args.port); facts && comm.LastStatus() == csAccessDenied)
+            std::cerr << ". " << PortAccessHint(*facts);
+        std::cerr << "\n";
         return exitUsage;
     }
-    const auto identity = AskIdentity(loop, comm);
-    if (!identity) {
-        std::cerr << "k730-tool: no meter answered on " << comm.COMPort() << "\n";
+    const TIdentityOutcome outcome = AskIdentity(loop, comm);
+    if (outcome.refused) {
+        std::cerr << "k730-tool: " << comm.COMPort() << ": the meter refused the identity request\n";
         return exitNegative;
     }
-    const auto json = IdentityJson(comm.COMPort(), *identity);
+    if (!outcome.identity) {
+        std::cerr << "k730-tool: " << comm.COMPort() << ": no meter answered\n";
+        return exitNegative;
+    }
+    const auto json = IdentityJson(comm.COMPort(), *outcome.identity);
     if (args.json) {
         std::cout << json.dump() << "\n";
     } else {

@@ -49,7 +49,7 @@ TBufferFileRead ParseBufferFile(std::span<const uint8_t> bytes) {
     TBufferFileRead r;
     TByteReader in(bytes);
     if (!in.Match(BUFFER_FILE_MAGIC)) return r.error = "not a data file (magic)", r;
-    r.version = in.TextTo(' ');
+    if (!in.TextEndedBy(' ', r.version)) return r.error = "file ends inside its version text", r;
     if (CompareVersions(r.version, BUFFER_FILE_VERSION) > 0) return r.error = "version newer than 1.3", r;
     while (!in.AtEnd()) {
         TBufferFileRecord rec;
@@ -81,7 +81,7 @@ TBytes SerializeBufferFile(const TTrafficBuffers& buffers, std::string_view vers
 TBufferSaveCheck CheckBufferFileForSave(const std::string& path, const std::string& shownPath) {
     TBufferSaveCheck check;
     if (!FileExists(path)) return check;
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, BUFFER_FILE_LIMIT);
     TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
     if (!in.Match(BUFFER_FILE_MAGIC)) {
         check.kind = boNotDataFile;
@@ -124,7 +124,7 @@ TBufferFileOutcome LoadBufferFile(const std::string& path, const std::string& sh
     TBufferFileOutcome out;
     if (!FileExists(path))
         return out.message = Polish("Nie znaleziono pliku:\r\n" + shownPath, msWarning), out;
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, BUFFER_FILE_LIMIT);
     if (!bytes)
         return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), out;
     const TBufferFileRead read = ParseBufferFile(*bytes);

@@ -14,6 +14,9 @@ namespace k730 {
 
 constexpr std::string_view BUFFER_FILE_MAGIC = "VudIDO ";
 constexpr std::string_view BUFFER_FILE_VERSION = "1.3";
+// The largest buffer file that is loaded: each of the three buffers counts its
+// bytes in 32 bits, so a recording never holds more than three times 4 GiB.
+constexpr size_t BUFFER_FILE_LIMIT = size_t{3} << 32;
 
 struct TBufferFileRecord {
     uint8_t buffer = 0;

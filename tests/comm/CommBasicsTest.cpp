@@ -4,6 +4,7 @@
 #include "PtyFixture.h"
 
 #include "comm/LineMarks.h"
+#include "comm/PortAnnouncement.h"
 #include "comm/PortList.h"
 #include "comm/VirtualPorts.h"
 
@@ -87,6 +88,22 @@ TEST(PortNames, SortNaturallyAndCompareWithoutCase) {
     EXPECT_TRUE(IsNoPortName("0"));
     EXPECT_FALSE(IsNoPortName("COM0"));
     EXPECT_TRUE(SamePortName("ŁÓDŹ1", "łódź1"));
+}
+
+TEST(PortAnnouncement, NamesThePortUpToItsZeroByte) {
+    const TBytes com7 = PortAnnouncement("COM7");
+    EXPECT_EQ(com7, (TBytes{'C', 'O', 'M', '7', 0}));
+    EXPECT_EQ(AnnouncedPort(com7), "COM7");
+    EXPECT_EQ(AnnouncedPort(TBytes{'S', 'I', 'M', '1'}), "SIM1"); // the zero may be missing
+    EXPECT_FALSE(AnnouncedPort(TBytes{0, 'X'}));
+    EXPECT_TRUE(PortAnnouncement("").empty());
+    // A name longer than any announced one is not taken for the port it begins with.
+    const std::string longest(MAX_ANNOUNCED_PORT, 'A');
+    EXPECT_EQ(AnnouncedPort(PortAnnouncement(longest)), longest);
+    TBytes longer(MAX_ANNOUNCED_PORT + 1, 'A');
+    longer.push_back(0);
+    EXPECT_FALSE(AnnouncedPort(longer));
+    EXPECT_TRUE(PortAnnouncement(longest + "A").empty());
 }
 
 TEST_F(CommTest, PortListIsHeadedByNoPortAndFollowsTheVirtualPorts) {

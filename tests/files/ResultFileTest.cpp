@@ -30,6 +30,14 @@ TEST(ResultFile, LineColumns) {
         "3,500000\r\n");
 }
 
+TEST(ResultFile, HeaderCheckNeedsTheWholeHeader) {
+    const std::string header = Utf8ToCp1250(RESULT_HEADER);
+    const TBytes bytes(header.begin(), header.end());
+    EXPECT_TRUE(StartsWithResultHeader(bytes));
+    EXPECT_FALSE(StartsWithResultHeader(std::span(bytes).first(bytes.size() - 1)));
+    EXPECT_FALSE(StartsWithResultHeader(test::Text(RESULT_HEADER))); // UTF-8 is not the file's text
+}
+
 TEST(ResultFile, AppendsOnlyBelowTheExactHeader) {
     test::TTempFolder dir;
     const std::string path = dir / "r/results.txt";

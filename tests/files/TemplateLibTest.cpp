@@ -87,10 +87,30 @@ TEST(TemplateLayout, LastStringMayEndTheFileWithoutItsZero) {
     TTemplateArray back;
     ASSERT_TRUE(ParseTemplateFile(file, nullptr, &back).valid);
     EXPECT_EQ(back.at(0).Version, "A1");
-    // A range block cut short is not.
-    file.resize(file.size() - 8);
+    // Nothing of the version at all is a cut record, and so is a range block cut short.
+    file.resize(file.size() - 2);
+    EXPECT_FALSE(ParseTemplateFile(file, nullptr, &back).valid);
+    file.resize(file.size() - 6);
     EXPECT_FALSE(ParseTemplateFile(file, nullptr, &back).valid);
     EXPECT_FALSE(ParseTemplateFile(Text("K730 SZABLONY ver.1.16 "), nullptr, nullptr).valid);
+}
+
+TEST(TemplateLayout, FileCutInsideItsHeadOrListsIsDamaged) {
+    TTemplateArray none;
+    const TBytes whole = SerializeTemplateFile(DefaultSpectralLists(), none);
+    const size_t secondList = header.size() + Text("V\r\nV'\r\nV\"\r\n").size() + 1;
+    TSpectralLists lists;
+    const TTemplateRead cut = ParseTemplateFile(std::span(whole).first(secondList + 3), &lists, nullptr);
+    EXPECT_FALSE(cut.valid);
+    EXPECT_FALSE(cut.error.empty());
+    EXPECT_EQ(lists[0], DefaultSpectralLists()[0]); // what could be read is kept
+    // Cut after the third list's zero, right after the header, inside the version.
+    EXPECT_FALSE(ParseTemplateFile(std::span(whole).first(whole.size() - 4), nullptr, nullptr).valid);
+    EXPECT_FALSE(ParseTemplateFile(header, nullptr, nullptr).valid);
+    EXPECT_FALSE(ParseTemplateFile(Text("K730 SZABLONY ver. 1.1"), nullptr, nullptr).valid);
+    // The fourth list is the last text of a library without templates: its zero may be missing.
+    EXPECT_TRUE(ParseTemplateFile(std::span(whole).first(whole.size() - 1), &lists, nullptr).valid);
+    EXPECT_EQ(lists[3], DefaultSpectralLists()[3]);
 }
 
 class TemplateFiles : public ::testing::Test {

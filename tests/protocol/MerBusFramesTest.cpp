@@ -94,6 +94,16 @@ TEST(MerBus2Frame, PayloadSizesAndTheSizeLimit) {
     EXPECT_FALSE(IsWholeMerBus2Frame(MerBus2(12, MERBUS2_PAYLOAD_CRC, Hex("01 02"))));
     EXPECT_TRUE(IsWholeMerBus2Frame(MerBus2(12, MERBUS2_PAYLOAD_CRC, Hex("01 02 03"))));
 
+    // An empty payload is accepted with the CRC flag too: it carries no CRC, and
+    // none may be read from before the payload (the header CRC 21 C2 sits there).
+    const TBytes emptyWithCrcFlag = Hex("10 0C 01 00 00 00 00 00 00 00 00 00 21 C2 11");
+    EXPECT_TRUE(IsWholeMerBus2Frame(emptyWithCrcFlag));
+    TBytes followed = emptyWithCrcFlag;
+    followed.insert(followed.end(), {0x68, 0x08});
+    const TMerBus2Candidate c = CheckMerBus2Candidate(followed);
+    EXPECT_EQ(c.check, m2Frame);
+    EXPECT_EQ(c.length, emptyWithCrcFlag.size());
+
     // H + P + 3 = 2048 is the largest frame; 2049 is refused.
     EXPECT_TRUE(IsWholeMerBus2Frame(MerBus2(12, 0, TBytes(2033, 0x55))));
     EXPECT_FALSE(IsWholeMerBus2Frame(MerBus2(12, 0, TBytes(2034, 0x55))));

@@ -36,6 +36,12 @@ TEST_F(SimControlTest, LightChangesTheReadingOfTheNamedMeterOnly) {
     EXPECT_NEAR(Value(two, nowUs / 1000 + 2900), 10.0f, 0.01f);
 }
 
+TEST_F(SimControlTest, BlankLinesOfAnyWhiteSpaceDoNothing) {
+    for (const char* blank : {"", "  \t\r", "\f", "\v\r"})
+        EXPECT_EQ(Run(blank), "ok");
+    EXPECT_EQ(Run("SIM1 \f"), "error: command missing after SIM1");
+}
+
 TEST_F(SimControlTest, BadCommandsChangeNothing) {
     const auto before = one.Eeprom().serial;
     for (const char* bad : {"light sine 1 2", "light strobe 5", "noise -1", "temp hot", "set serial 70000",

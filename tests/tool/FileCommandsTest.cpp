@@ -13,7 +13,9 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace k730 {
 namespace {
@@ -21,13 +23,18 @@ namespace {
 struct TRun {
     int exit = -1;
     std::string out;
+    std::string err; // standard error
     nlohmann::json Json() const { return nlohmann::json::parse(out); }
 };
 
+// Runs k730-tool; `timeout` ends a command that hangs, so the test fails instead.
 TRun Tool(const std::string& args) {
+    const std::string errFile = testing::TempDir() + "k730_tool_err_" +
+                                testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     const test::TCommandRun result =
-        test::RunCommand(test::BuildDir() + "/src/tool/k730-tool " + args + " 2>/dev/null");
-    return TRun{result.status, result.out};
+        test::RunCommand("timeout 20 " + test::BuildDir() + "/src/tool/k730-tool " + args + " 2>" + errFile);
+    const TBytes err = test::ReadBytes(errFile);
+    return TRun{result.status, result.out, std::string(err.begin(), err.end())};
 }
 
 TCalLogRecord Rec(double date, const std::string& comment) {
@@ -129,6 +136,96 @@ TEST_F(FileCommands, HistTemplatesAndBufferDumps) {
     EXPECT_EQ(j["version"], "1.3");
     EXPECT_EQ(j["records"], nlohmann::json::parse(
                                 R"([{"seq":1,"buffer":2,"hex":"68 08"},{"seq":2,"buffer":0,"hex":"16"}])"));
+}
+
+TEST_F(FileCommands, HistExportReplacesOnlyAFile) {
+    THistData d;
+    d.IntervalMs = 1000;
+    d.Samples = {HistSample{1000, 1, 0, 1.5f, 1, 2, 200, 200, 200, 215}};
+    ASSERT_TRUE(WriteHistFile(dir / "h.dat", d, hwHistoryFile, "", {}));
+    std::filesystem::create_directories(dir / "full/inner");
+    std::filesystem::create_directory(dir / "empty");
+    for (const char* folder : {"empty", "full"}) {
+        const TRun run = Tool("hist export " + dir / "h.dat" + " " + dir / folder);
+        EXPECT_EQ(run.exit, 1) << folder;
+        EXPECT_EQ(run.err, "k730-tool: " + dir / folder + ": cannot be written: a folder\n");
+        EXPECT_TRUE(std::filesystem::is_directory(dir / folder)) << folder;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "full/inner"));
+    test::WriteBytes(dir / "old.txt", test::Text("previous export, longer than the new one will be ...."));
+    EXPECT_EQ(Tool("hist export " + dir / "h.dat" + " " + dir / "old.txt").exit, 0);
+    const TBytes text = test::ReadBytes(dir / "old.txt");
+    EXPECT_EQ(std::string(text.begin(), text.begin() + 6), "Meter:");
+}
+
+TEST_F(FileCommands, DumpsRefuseWhatIsNotARegularFileAtOnce) {
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const std::string& dump : {std::string("hist dump /dev/zero"), "templates dump " + dir / "fifo"}) {
+        const TRun run = Tool(dump + " --json");
+        EXPECT_EQ(run.exit, 1) << dump;
+        EXPECT_FALSE(run.Json()["valid"].get<bool>()) << dump;
+        EXPECT_EQ(run.Json()["error"], "not a regular file") << dump;
+        EXPECT_NE(run.err.find(": not a regular file\n"), std::string::npos) << run.err;
+    }
+}
+
+// Every failure: the documented exit status and one line on standard error that
+// names the file and the reason. "@" stands for the test's folder.
+struct TFailure {
+    std::string args;
+    int exit;
+    std::string err;
+};
+
+TEST_F(FileCommands, FailuresNameTheFileAndTheReason) {
+    ASSERT_TRUE(WriteCalLog(dir / "log.dat", {Rec(1, "a")}));
+    test::WriteBytes(dir / "bad.dat", test::Text("K730 CAL x"));
+    const std::vector<TFailure> failures = {
+        {"callog backup @/none.dat @/b.bak", 2, "@/none.dat: no such file"},
+        {"callog restore @/none.bak @/log.dat", 2, "@/none.bak: no such file"},
+        {"hist export @/none.dat @/out.txt", 2, "@/none.dat: no such file"},
+        {"callog merge @/none.dat @/log.dat", 2, "@/none.dat: no such file"},
+        {"callog merge @/log.dat @/none.dat", 2, "@/none.dat: no such file"},
+        {"callog merge @/bad.dat @/log.dat", 1,
+         "@/bad.dat: not a valid calibration history log: text without a zero byte before the end of the "
+         "file"},
+        {"callog export @/bad.dat @/out.txt", 1,
+         "@/bad.dat: not a valid calibration history log: text without a zero byte before the end of the "
+         "file"},
+        {"callog backup @/log.dat @", 1, "@: cannot be written: a folder"},
+        {"callog frob @/log.dat", 2, "callog: unknown command \"frob\" (see k730-tool callog --help)"},
+        {"frob", 2, "unknown command \"frob\" (see k730-tool --help)"},
+    };
+    const std::string folder = dir / "";
+    auto fill = [&](std::string text) {
+        for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size() - 1))
+            text.replace(at, 1, folder.substr(0, folder.size() - 1));
+        return text;
+    };
+    for (const TFailure& f : failures) {
+        const TRun run = Tool(fill(f.args));
+        EXPECT_EQ(run.exit, f.exit) << f.args;
+        EXPECT_EQ(run.err, "k730-tool: " + fill(f.err) + "\n") << f.args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt")); // an invalid log exports nothing
+}
+
+// Permission denied is reported as what it is (the tool runs as another user
+// when the tests run as root, who may read anything).
+TEST_F(FileCommands, UnreadableFilesAreReportedAsSuch) {
+    ASSERT_TRUE(WriteCalLog(dir / "log.dat", {Rec(1, "a")}));
+    ::chmod((dir / "log.dat").c_str(), 0);
+    const std::string as = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    for (const std::string& command : {std::string("callog backup"), std::string("callog export")}) {
+        const std::string args = command + " " + dir / "log.dat" + " " + dir / "out";
+        const std::string errFile = dir / "err.txt";
+        const test::TCommandRun run =
+            test::RunCommand(as + test::BuildDir() + "/src/tool/k730-tool " + args + " 2>" + errFile);
+        const TBytes err = test::ReadBytes(errFile);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(std::string(err.begin(), err.end()),
+                  "k730-tool: " + dir / "log.dat" + ": permission denied\n");
+    }
 }
 
 } // namespace

@@ -12,10 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <poll.h>
 #include <pty.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -25,12 +28,16 @@ namespace {
 struct TRun {
     int status = -1;
     std::string out;
+    std::string err; // standard error
 };
 
 TRun RunTool(const std::string& args) {
-    const std::string command = test::BuildDir() + "/src/tool/k730-tool " + args + " 2>/dev/null";
+    const std::string errFile = testing::TempDir() + "k730_port_err_" +
+                                testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    const std::string command = test::BuildDir() + "/src/tool/k730-tool " + args + " 2>" + errFile;
     const test::TCommandRun result = test::RunCommand(command);
-    return TRun{result.status, result.out};
+    std::ifstream in(errFile);
+    return TRun{result.status, result.out, std::string(std::istreambuf_iterator<char>(in), {})};
 }
 
 // A pty nobody answers on, registered as a virtual port.
@@ -46,6 +53,31 @@ struct TSilentPort {
         close(master);
         close(slave);
     }
+};
+
+// A meter that refuses whatever it is asked: it answers the first request
+// written to the registered pty with a refusal of that request's command.
+struct TRefusingPort : TSilentPort {
+    std::thread peer;
+    explicit TRefusingPort(const std::string& name) : TSilentPort(name) {
+        peer = std::thread([fd = master] {
+            std::string request;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (request.size() < 8 && std::chrono::steady_clock::now() < deadline) {
+                pollfd p{fd, POLLIN, 0};
+                char chunk[64];
+                if (poll(&p, 1, 100) > 0 && (p.revents & POLLIN)) {
+                    const ssize_t n = read(fd, chunk, sizeof chunk);
+                    if (n > 0) request.append(chunk, static_cast<size_t>(n));
+                }
+            }
+            if (request.size() < 8) return;
+            const unsigned char refusal[] = {
+                0x68, 0x0A, 0x00, 0x7F, 0x06, 0x01, 0x00, 0x00, static_cast<unsigned char>(request[3]), 0x16};
+            EXPECT_EQ(write(fd, refusal, sizeof refusal), static_cast<ssize_t>(sizeof refusal));
+        });
+    }
+    ~TRefusingPort() { peer.join(); }
 };
 
 class PortCommandsTest : public ::testing::Test {
@@ -119,6 +151,15 @@ TEST_F(PortCommandsTest, IdentifyExitsOneWhenNoMeterAnswers) {
     const TRun run = RunTool("identify QUIET1");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
+}
+
+TEST_F(PortCommandsTest, IdentifyReportsARefusalAsSuch) {
+    TRefusingPort refusing("REFUSE1");
+    const TRun run = RunTool("identify REFUSE1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "k730-tool: REFUSE1: the meter refused the identity request\n");
+    TSilentPort silent("QUIET3");
+    EXPECT_EQ(RunTool("identify QUIET3").err, "k730-tool: QUIET3: no meter answered\n");
 }
 
 TEST_F(PortCommandsTest, IdentifyExitsTwoOnBadArgumentsOrAPortThatDoesNotOpen) {

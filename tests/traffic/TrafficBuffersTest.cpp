@@ -120,6 +120,17 @@ TEST(BufferFile, VersionsAndForeignFiles) {
     EXPECT_EQ(test::ReadBytes(dir / "old.buf"), Concat({Text("VudIDO 1.2 "), Hex("00 01 00 00 00 AA")}));
 }
 
+TEST(BufferFile, FileCutInsideItsVersionIsDamaged) {
+    for (const char* cut : {"VudIDO ", "VudIDO 1.", "VudIDO 1.3"}) {
+        const TBufferFileRead read = ParseBufferFile(Text(cut));
+        EXPECT_FALSE(read.valid) << cut;
+        EXPECT_FALSE(read.error.empty()) << cut;
+    }
+    const TBufferFileRead empty = ParseBufferFile(Text("VudIDO 1.3 "));
+    EXPECT_TRUE(empty.valid);
+    EXPECT_TRUE(empty.records.empty());
+}
+
 TEST(BufferFile, EmptyBuffersWriteNothing) {
     test::TTempFolder dir;
     TTrafficBuffers b;
