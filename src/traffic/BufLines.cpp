@@ -50,6 +50,16 @@ int LinesPerPage(int height, int lineHeight) {
     return std::max(1, height / lineHeight);
 }
 
+TViewSplit SplitViews(int width, int gutter, int charWidth) {
+    TViewSplit split;
+    if (charWidth <= 0) return split;
+    // Hexadecimal: gutter + 3wc - w + 2 pixels; characters: wc + 2.
+    split.columns = std::max(1, (width - gutter + charWidth - 4) / (4 * charWidth));
+    split.hexWidth = gutter + 3 * charWidth * split.columns - charWidth + 2;
+    split.charsWidth = charWidth * split.columns + 2;
+    return split;
+}
+
 int AutoScrollLines(int distance, int lineHeight) {
     if (distance <= 0 || lineHeight <= 0) return 0;
     const int k = (distance + lineHeight - 1) / lineHeight;

@@ -17,6 +17,15 @@ namespace k730 {
 int HexColumns(int width, int charWidth);
 int CharColumns(int width, int charWidth);
 int LinesPerPage(int height, int lineHeight);
+// Side by side in `width` pixels (a time column of `gutter` pixels before the
+// hexadecimal view): the most bytes a line both views can show, so that their
+// rows stay level, and the two widths that give exactly that many.
+struct TViewSplit {
+    int columns = 1;
+    int hexWidth = 0;
+    int charsWidth = 0;
+};
+TViewSplit SplitViews(int width, int gutter, int charWidth);
 // Lines to scroll while the mouse selects `distance` pixels above or below the
 // view: 2^(k-1) for a distance of k lines (a started line counts), at most 2^15.
 int AutoScrollLines(int distance, int lineHeight);

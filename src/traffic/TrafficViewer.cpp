@@ -44,8 +44,13 @@ TTrafficViewer::TTrafficViewer(uint32_t settings, uint32_t seed) : settings_(set
 // --- recording ---------------------------------------------------------------------
 
 bool TTrafficViewer::Feed(int buffer, std::span<const uint8_t> bytes, TStamp stamp, uint64_t nowMs) {
+    const uint64_t end =
+        buffer >= 0 && buffer < TRAFFIC_BUFFER_COUNT ? buffers_.Buffer(buffer).TotalBytes() : 0;
     if (!buffers_.RecordBlock(buffer, bytes, stamp)) return false;
     flashUntil_[static_cast<size_t>(buffer)] = nowMs + FLASH_MS;
+    // A cursor waiting past the last byte stays there, behind the new record.
+    TBufCursor& c = cursors_[static_cast<size_t>(buffer)];
+    if (c.pos == end && c.anchor == end) c.pos = c.anchor = buffers_.Buffer(buffer).TotalBytes();
     return true;
 }
 

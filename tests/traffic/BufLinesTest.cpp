@@ -31,6 +31,16 @@ TEST(BufLines, ColumnsAndPageFromThePixels) {
     EXPECT_EQ(CharColumns(66, 8), 8);
     EXPECT_EQ(CharColumns(65, 8), 7);
     EXPECT_EQ(LinesPerPage(95, 16), 5);
+    // Side by side both views get the same number of bytes a line.
+    for (int width = 40; width < 900; width += 7) {
+        const TViewSplit s = SplitViews(width, 80, 8);
+        EXPECT_EQ(HexColumns(s.hexWidth - 80, 8), s.columns) << width;
+        EXPECT_EQ(CharColumns(s.charsWidth, 8), s.columns) << width;
+        if (s.columns > 1) {
+            EXPECT_LE(s.hexWidth + s.charsWidth, width) << width;
+        }
+        EXPECT_GT(s.hexWidth + s.charsWidth + 4 * 8, width) << "no room left for another byte: " << width;
+    }
     EXPECT_EQ(LinesPerPage(0, 16), 1);
 }
 

@@ -61,9 +61,10 @@ TEST_F(ViewerTest, RecordLineAndTimesAtTheCursor) {
     viewer.SetCursor(tbTransmitted, 8, false); // past the last byte: no record
     EXPECT_EQ(viewer.RecordLine('.').record, "");
     EXPECT_EQ(viewer.PanelTexts('.').values[vcUInt8], " |");
+    viewer.Feed(tbTransmitted, Hex("68 08 00 04 06 01 00 16"), 1'500'000, 0);
+    EXPECT_EQ(viewer.Cursor(tbTransmitted).pos, 16u) << "a cursor past the end stays past the end";
 
     // A request that went unanswered before the next one has no answer time.
-    viewer.Feed(tbTransmitted, Hex("68 08 00 04 06 01 00 16"), 2'000'000, 0);
     viewer.Feed(tbTransmitted, Hex("68 08 00 04 06 01 00 16"), 3'000'000, 0);
     viewer.Feed(tbValidFrames, Hex("68 06 00 84 06 16"), 3'020'000, 0);
     viewer.SetCursor(tbTransmitted, 8, false);
