@@ -53,9 +53,10 @@ int LinesPerPage(int height, int lineHeight) {
 TViewSplit SplitViews(int width, int gutter, int charWidth) {
     TViewSplit split;
     if (charWidth <= 0) return split;
-    // Hexadecimal: gutter + 3wc - w + 2 pixels; characters: wc + 2.
-    split.columns = std::max(1, (width - gutter + charWidth - 4) / (4 * charWidth));
-    split.hexWidth = gutter + 3 * charWidth * split.columns - charWidth + 2;
+    // Hexadecimal: gutter + 3wc + 2 pixels, the last byte's blank kept to part
+    // the views; characters: wc + 2.
+    split.columns = std::max(1, (width - gutter - 4) / (4 * charWidth));
+    split.hexWidth = gutter + 3 * charWidth * split.columns + 2;
     split.charsWidth = charWidth * split.columns + 2;
     return split;
 }
