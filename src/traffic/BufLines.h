@@ -69,6 +69,7 @@ public:
     void Sync(const TTrafficBuffer& buffer);
 
     uint64_t LineCount() const { return lineEnds_.empty() ? 0 : lineEnds_.back(); }
+    size_t MemoryBytes() const { return lineEnds_.capacity() * sizeof(uint32_t); }
     // Line of byte `pos` (the end position is on the last line).
     uint64_t LineOf(const TTrafficBuffer& buffer, uint64_t pos) const;
     // First byte of line `line`; past the last line, the last line's.

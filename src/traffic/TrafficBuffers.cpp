@@ -18,6 +18,11 @@ std::span<const uint8_t> TTrafficBuffer::Bytes(size_t index) const {
     return std::span<const uint8_t>(data_).subspan(r.endOffset - r.size, r.size);
 }
 
+size_t TTrafficBuffer::MemoryBytes() const {
+    return records_.capacity() * sizeof(TTrafficRecord) + stamps_.capacity() * sizeof(TStamp) +
+           data_.capacity();
+}
+
 size_t TTrafficBuffer::IndexAtOffset(uint64_t pos) const {
     const auto it = std::upper_bound(records_.begin(), records_.end(), pos,
                                      [](uint64_t p, const TTrafficRecord& r) { return p < r.endOffset; });

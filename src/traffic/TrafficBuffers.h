@@ -45,6 +45,8 @@ public:
     uint64_t StartOf(size_t index) const { return records_[index].endOffset - records_[index].size; }
     TStamp Stamp(size_t index) const { return stamps_[index]; }
     bool AnyStamped() const { return stamped_ != 0; }
+    // Memory held for the records: descriptors, stamps and bytes.
+    size_t MemoryBytes() const;
     // Index of the record holding byte position `pos` of the buffer; Count() past the end.
     size_t IndexAtOffset(uint64_t pos) const;
     // Index of the record with this sequence number, or Count().

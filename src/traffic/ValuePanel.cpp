@@ -175,21 +175,32 @@ ValuePanelPositions(const std::array<int, VALUE_COLUMN_COUNT>& headerWidths,
     return x;
 }
 
+namespace {
+
+// `value` as a whole part and `digits` decimals: value 12345, 3 digits → "12.345".
+std::string Fixed(int64_t value, int digits, char decimalSeparator) {
+    std::string s;
+    if (value < 0) s += '-';
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint64_t scale = 1;
+    for (int i = 0; i < digits; ++i)
+        scale *= 10;
+    s += std::to_string(magnitude / scale);
+    s += decimalSeparator;
+    const std::string fraction = std::to_string(magnitude % scale);
+    s.append(static_cast<size_t>(digits) - fraction.size(), '0');
+    s += fraction;
+    return s;
+}
+
+} // namespace
+
 std::string SecondsText(int64_t microseconds, char decimalSeparator) {
-    const bool negative = microseconds < 0;
-    const uint64_t ms =
-        (negative ? 0 - static_cast<uint64_t>(microseconds) : static_cast<uint64_t>(microseconds)) / 1000;
-    std::string fraction = std::to_string(ms % 1000);
-    fraction.insert(0, 3 - fraction.size(), '0');
-    return (negative ? "-" : "") + std::to_string(ms / 1000) + decimalSeparator + fraction;
+    return Fixed(microseconds / 1000, 3, decimalSeparator);
 }
 
 std::string MillisecondsText(int64_t microseconds, char decimalSeparator) {
-    const bool negative = microseconds < 0;
-    const uint64_t tenths =
-        (negative ? 0 - static_cast<uint64_t>(microseconds) : static_cast<uint64_t>(microseconds)) / 100;
-    return (negative ? "-" : "") + std::to_string(tenths / 10) + decimalSeparator +
-           std::to_string(tenths % 10);
+    return Fixed(microseconds / 100, 1, decimalSeparator);
 }
 
 } // namespace k730
