@@ -78,7 +78,7 @@ uint64_t LineStartOf(const TTrafficBuffer& buffer, int columns, uint64_t pos) {
 std::vector<TRow> RowsFrom(const TTrafficBuffer& buffer, int columns, uint64_t top, int lines) {
     std::vector<TRow> rows;
     if (buffer.Empty() || lines <= 0) return rows;
-    rows.reserve(static_cast<size_t>(lines));
+    rows.reserve(std::min<size_t>(static_cast<size_t>(lines), 256)); // a page; more only when asked
     uint64_t start = LineStartOf(buffer, columns, top);
     size_t r = buffer.IndexAtOffset(start);
     while (r < buffer.Count() && rows.size() < static_cast<size_t>(lines)) {

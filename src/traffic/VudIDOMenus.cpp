@@ -52,7 +52,8 @@ void TFormVudIDO::BuildMenus() {
         dual->CaptureButton()->setAccessibleName(a->text());
         connect(a, &QAction::toggled, dual->CaptureButton(), &QToolButton::setChecked);
     }
-    QAction* go = AddAction(command, "MenuGo", "Włącz podgląd bufora danych", Qt::Key_Return);
+    QAction* go = AddAction(command, "MenuGo", "Włącz podgląd bufora danych");
+    go->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     go->setCheckable(true);
     go->setChecked(Viewer().Buffers().recording);
     connect(go, &QAction::toggled, btnGo_, &QToolButton::setChecked);

@@ -5,6 +5,7 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
+#include "support/GuiWait.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -25,15 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            return done();
-        },
-        limit);
-}
 
 // Every record as (buffer, bytes), in sequence order.
 std::vector<std::pair<int, TBytes>> InOrder(const TTrafficBuffers& b) {
@@ -74,7 +66,8 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
     device->setCurrentIndex(index);
     emit device->activated(index);
     auto* value = form.findChild<QLabel*>("LabelValue");
-    ASSERT_TRUE(Pump([&] { return value->text().startsWith("500"); }, 10s)) << value->text().toStdString();
+    ASSERT_TRUE(test::PumpUntil([&] { return value->text().startsWith("500"); }, 10s))
+        << value->text().toStdString();
 
     auto* button = form.findChild<QToolButton*>("BtnVudIDO");
     button->click();
@@ -87,7 +80,7 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
 
     // Within a second the requests and their answers are there (one conversion: a poll every 160 ms).
     const TTrafficBuffers& b = viewer->Viewer().Buffers();
-    EXPECT_TRUE(Pump([&] { return CountCommand(b.Buffer(tbValidFrames), 0x84) >= 2; }, 1s));
+    EXPECT_TRUE(test::PumpUntil([&] { return CountCommand(b.Buffer(tbValidFrames), 0x84) >= 2; }, 1s));
     EXPECT_GE(CountCommand(b.Buffer(tbTransmitted), 0x04), 2u);
     // Every accepted status answer follows a status request and the received
     // block it came in.
@@ -113,7 +106,7 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
     viewer->Action("MenuClear")->trigger();
     EXPECT_TRUE(b.Empty());
     viewer->LoadFrom(path);
-    ASSERT_TRUE(Pump([&] { return !viewer->Loading(); }, 5s));
+    ASSERT_TRUE(test::PumpUntil([&] { return !viewer->Loading(); }, 5s));
     EXPECT_EQ(InOrder(b), recorded);
 
     // Ctrl+Shift on a test-pattern button: a hundred blocks into each buffer.
@@ -127,7 +120,7 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
     emit device->activated(0);
     EXPECT_EQ(viewer->windowTitle(), "Bufor portu komunikacji");
     viewer->close();
-    EXPECT_TRUE(Pump([&] { return form.findChild<TFormVudIDO*>() == nullptr; }, 2s));
+    EXPECT_TRUE(test::PumpUntil([&] { return form.findChild<TFormVudIDO*>() == nullptr; }, 2s));
     EXPECT_FALSE(button->isChecked());
     EXPECT_FALSE(form.Action("MenuVudIDO")->isChecked());
 

@@ -5,6 +5,7 @@
 #include "main/K730Main.h"
 #include "protocol/ByteOrder.h"
 #include "protocol/MerBusFrames.h"
+#include "support/GuiWait.h"
 #include "support/Screenshot.h"
 #include "support/TestSupport.h"
 #include "traffic/BufView.h"
@@ -83,9 +84,8 @@ protected:
     }
     // Pictures are taken once the headers' red after new records has gone.
     void Shot(const char* name) {
-        test::WaitFor(
+        test::PumpUntil(
             [&] {
-                QApplication::processEvents(QEventLoop::AllEvents, 20);
                 for (int b = 0; b < TRAFFIC_BUFFER_COUNT; ++b)
                     if (form->Buffer(b)->Label()->palette().color(QPalette::WindowText) == QColor(Qt::red))
                         return false;
@@ -303,12 +303,7 @@ TEST_F(VudIDOTest, SavedRecordingOpensAgainAfterTheQuestions) {
 
     form->Action("MenuClear")->trigger();
     form->LoadFrom(path);
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return !form->Loading();
-        },
-        std::chrono::seconds(5)));
+    ASSERT_TRUE(test::PumpUntil([&] { return !form->Loading(); }, std::chrono::seconds(5)));
     EXPECT_EQ(form->Viewer().Buffers().LastSequence(), 8u);
     EXPECT_EQ(form->Viewer().Buffers().RecordAt(1).buffer, tbTransmitted);
     EXPECT_EQ(form->Viewer().Buffers().RecordAt(4).buffer, tbValidFrames);
@@ -316,12 +311,7 @@ TEST_F(VudIDOTest, SavedRecordingOpensAgainAfterTheQuestions) {
 
     test::WriteBytes(dir / "other.buf", test::Text("not a buffer"));
     form->LoadFrom(QString::fromStdString(dir / "other.buf"));
-    test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return !form->Loading();
-        },
-        std::chrono::seconds(5));
+    ASSERT_TRUE(test::PumpUntil([&] { return !form->Loading(); }, std::chrono::seconds(5)));
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("nie jest plikiem danych."), std::string::npos);
     EXPECT_EQ(form->Viewer().Buffers().LastSequence(), 8u) << "a refused file changes nothing";
