@@ -4,6 +4,7 @@
 #include "files/TempFolder.h"
 #include "main/K730Main.h"
 #include "protocol/ByteOrder.h"
+#include "protocol/Crc16.h"
 #include "protocol/MerBusFrames.h"
 #include "support/GuiWait.h"
 #include "support/Screenshot.h"
@@ -321,6 +322,44 @@ TEST_F(VudIDOTest, SavedRecordingOpensAgainAfterTheQuestions) {
     EXPECT_TRUE(form->SaveTo(QString::fromStdString(dir / "other.buf")));
     ASSERT_EQ(questions.size(), 2u) << "overwrite, then: not a data file";
     EXPECT_NE(questions[1].find("nie jest plikiem danych."), std::string::npos);
+}
+
+// 10 | H=12 | flags (payload CRC) | 4 bytes | P=5 | header CRC | 3 bytes + CRC | 11
+TBytes MerBus2Frame() {
+    TBytes f = {0x10, 12};
+    AppendU32(f, 1);
+    AppendU32(f, 0x44332211);
+    AppendU16(f, 5);
+    AppendU16(f, Crc16(std::span(f).subspan(2, 10)));
+    const TBytes payload = Hex("A1 A2 A3");
+    f.insert(f.end(), payload.begin(), payload.end());
+    AppendU16(f, Crc16(payload));
+    f.push_back(0x11);
+    return f;
+}
+
+TEST_F(VudIDOTest, ViewsDrawTheFrameMarksOfTheirMode) {
+    form->ApplySettings(0x0301033F); // received: MerBus2, frames: separation, sent: MerBus2
+    form->Feed(tbReceived, MerBus2Frame(), 1'000'000);
+    form->Feed(tbReceived, Hex("10 0C 00"), 1'001'000); // not a whole frame: nothing marked
+    form->Feed(tbTransmitted, MerBus2Frame(), 1'000'000);
+    form->Feed(tbValidFrames, Hex("01 02 03"), 1'002'000);
+    form->Feed(tbValidFrames, Hex("04 05 06"), 1'003'000);
+    Shot("vudido-merbus2");
+
+    const auto cell = [&](int buffer, int row, int byte) {
+        TBufView* view = form->Buffer(buffer)->HexView();
+        const QImage image = view->grab().toImage();
+        const int x = view->GutterWidth() + 1 + 3 * view->CharWidth() * byte + 1;
+        return image.pixelColor(x, row * view->LineHeight() + 1).rgb() & 0xFFFFFF;
+    };
+    EXPECT_EQ(cell(tbReceived, 0, 0), 0xFFE000u) << "start byte";
+    EXPECT_EQ(cell(tbReceived, 0, 2), 0xE0FFE0u) << "header";
+    EXPECT_EQ(cell(tbReceived, 0, 14), 0xFFFFE0u) << "payload";
+    EXPECT_EQ(cell(tbReceived, 0, 19), 0xFFE000u) << "end byte";
+    EXPECT_NE(cell(tbReceived, 1, 0), 0xFFE000u) << "a block that is not a whole frame";
+    EXPECT_EQ(cell(tbValidFrames, 0, 0), 0xE0FFE0u) << "even record";
+    EXPECT_EQ(cell(tbValidFrames, 1, 0), 0xFFFFE0u) << "odd record";
 }
 
 } // namespace
