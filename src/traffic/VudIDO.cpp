@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QSplitter>
-#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -26,6 +25,11 @@ namespace {
 constexpr int FLASH_TICK_MS = 50;
 constexpr int TEST_PATTERN_REPEATS = 100;
 constexpr int PANEL_LEFT = 4;
+
+QString Label(int buffer, bool polish) {
+    const std::string_view text = BufferLabel(buffer, polish);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 uint64_t NowMs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -56,7 +60,6 @@ TFormVudIDO::TFormVudIDO(QWidget* parent, uint32_t settings) : QMainWindow(paren
     setObjectName("FormVudIDO");
     InstallDefaultPrompts(prompts_, this);
     setWindowFlag(Qt::Window);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     polishLocale_ = QLocale::system().language() == QLocale::Polish;
     SetPortName({}, false);
 
@@ -73,8 +76,7 @@ TFormVudIDO::TFormVudIDO(QWidget* parent, uint32_t settings) : QMainWindow(paren
     splitter_->setObjectName("SplitterBuffers");
     splitter_->setChildrenCollapsible(false);
     for (int b = 0; b < TRAFFIC_BUFFER_COUNT; ++b) {
-        auto* dual =
-            new TDualBuf(viewer_, b, QString::fromUtf8(BufferLabel(b, polishLocale_).data()), splitter_);
+        auto* dual = new TDualBuf(viewer_, b, Label(b, polishLocale_), splitter_);
         dual->setMinimumHeight(4 * dual->MainView()->LineHeight());
         buffers_[static_cast<size_t>(b)] = dual;
         splitter_->addWidget(dual);
@@ -97,10 +99,7 @@ TFormVudIDO::TFormVudIDO(QWidget* parent, uint32_t settings) : QMainWindow(paren
 }
 
 TFormVudIDO::~TFormVudIDO() {
-    if (loader_) { // the reader touches nothing of the window; only its end is waited for
-        loader_->wait();
-        delete loader_;
-    }
+    if (loader_.joinable()) loader_.join(); // its queued call dies with the window
 }
 
 QAction* TFormVudIDO::Action(const char* name) const {
@@ -268,7 +267,7 @@ void TFormVudIDO::showEvent(QShowEvent* event) {
 void TFormVudIDO::EditSettings() {
     std::array<QString, TRAFFIC_BUFFER_COUNT> labels;
     for (int b = 0; b < TRAFFIC_BUFFER_COUNT; ++b)
-        labels[static_cast<size_t>(b)] = QString::fromUtf8(BufferLabel(b, polishLocale_).data());
+        labels[static_cast<size_t>(b)] = Label(b, polishLocale_);
     if (const auto settings = TFormVudIDOConfig::Execute(viewer_.Settings(), labels, this))
         ApplySettings(*settings);
 }

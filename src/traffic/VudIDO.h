@@ -14,11 +14,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class QAction;
 class QLabel;
 class QSplitter;
-class QThread;
 class QToolButton;
 
 namespace k730 {
@@ -60,7 +60,7 @@ public:
     bool SaveTo(const QString& path);
     // Reads the file off the GUI thread; Loaded follows.
     void LoadFrom(const QString& path);
-    bool Loading() const { return loader_ != nullptr; }
+    bool Loading() const { return loading_; }
     // A test-pattern button: one block; with Ctrl one into each buffer; with
     // Ctrl and Shift that a hundred times.
     void AddTestPatterns(int buffer, Qt::KeyboardModifiers modifiers);
@@ -118,7 +118,8 @@ private:
     QTimer flash_; // counts the red header time down
     bool polishLocale_ = false;
     bool arranged_ = false; // the panels got their heights from the shown window
-    QThread* loader_ = nullptr;
+    std::thread loader_;    // reads a file; joined when it has told the window
+    bool loading_ = false;
     std::shared_ptr<struct TBufferFileLoad> loaded_; // written by the loader, read when it has finished
     std::string loadShown_;                          // the file being read, shortened for messages
 };

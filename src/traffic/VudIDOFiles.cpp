@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QThread>
 
 namespace k730 {
 namespace {
@@ -93,15 +92,19 @@ void TFormVudIDO::LoadFrom(const QString& path) {
     const std::string file = path.toStdString();
     const std::string shown = ShortenPath(path).toStdString();
     loadShown_ = shown;
-    loader_ = QThread::create([result, file, shown] { *result = ReadBufferFile(file, shown); });
-    connect(loader_, &QThread::finished, this, &TFormVudIDO::LoadFinished);
+    loading_ = true;
     RefreshCommands();
-    loader_->start();
+    // The reader tells the window by a queued call just before it ends; the
+    // window joins it there, so the result is complete when it is used.
+    loader_ = std::thread([this, result, file, shown] {
+        *result = ReadBufferFile(file, shown);
+        QMetaObject::invokeMethod(this, &TFormVudIDO::LoadFinished, Qt::QueuedConnection);
+    });
 }
 
 void TFormVudIDO::LoadFinished() {
-    loader_->deleteLater();
-    loader_ = nullptr;
+    loader_.join();
+    loading_ = false;
     std::shared_ptr<TBufferFileLoad> result = std::move(loaded_);
     bool success = result->outcome.success;
     if (success) {
