@@ -9,6 +9,7 @@
 #include "main/MainCommands.h"
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
+#include "traffic/VudIDOLink.h"
 #include "ui/ConfBox.h"
 #include "ui/LocaleSeparator.h"
 #include "ui/WindowPlacement.h"
@@ -68,6 +69,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
+    vudIDO_ = std::make_unique<TVudIDOLink>(form_, *controller_);
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -141,6 +143,7 @@ void TMainSession::Start() {
 void TMainSession::Close() {
     if (closed_) return;
     showSettings_.reset();
+    vudIDO_.reset();
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();
@@ -223,6 +226,22 @@ void TMainSession::ClearMinMaxAv() {
 
 void TMainSession::RefreshStatusIcons() {
     RefreshIcons();
+}
+
+void TMainSession::TrafficReceived(const TBytes& block) {
+    if (vudIDO_) vudIDO_->Received(block);
+}
+
+void TMainSession::TrafficValidFrame(const TBytes& frame) {
+    if (vudIDO_) vudIDO_->ValidFrame(frame);
+}
+
+void TMainSession::TrafficWritten(const TBytes& block) {
+    if (vudIDO_) vudIDO_->Written(block);
+}
+
+void TMainSession::TrafficPortName(const std::string& name) {
+    if (vudIDO_) vudIDO_->PortName(name);
 }
 
 void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {

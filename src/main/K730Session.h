@@ -63,6 +63,10 @@ public:
     void CloseSettingsPanel() override;
     void ClearMinMaxAv() override;
     void RefreshStatusIcons() override;
+    void TrafficReceived(const TBytes& block) override;
+    void TrafficValidFrame(const TBytes& frame) override;
+    void TrafficWritten(const TBytes& block) override;
+    void TrafficPortName(const std::string& name) override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
+    std::unique_ptr<class TVudIDOLink> vudIDO_; // the traffic viewer while it is open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -324,10 +324,22 @@ int BufferDump(const std::string& file) {
     if (in->unreadable) read.error = *in->unreadable;
     json j = Head(read.valid, read.error);
     j["version"] = read.version;
+    // Numbered as loading numbers them: records of an unknown buffer get no
+    // number there, so they are listed apart with their place in the file.
     j["records"] = json::array();
+    j["skipped"] = json::array();
     uint32_t seq = 0;
-    for (const auto& r : read.records)
-        j["records"].push_back({{"seq", ++seq}, {"buffer", r.buffer}, {"hex", FormatHex(r.bytes)}});
+    size_t place = 0;
+    for (const auto& r : read.records) {
+        ++place;
+        if (r.buffer < TRAFFIC_BUFFER_COUNT) {
+            j["records"].push_back({{"seq", ++seq}, {"buffer", r.buffer}, {"hex", FormatHex(r.bytes)}});
+            continue;
+        }
+        const auto offset = static_cast<size_t>(r.bytes.data() - in->bytes.data()) - 5; // id and size precede
+        j["skipped"].push_back(
+            {{"record", place}, {"offset", offset}, {"buffer", r.buffer}, {"hex", FormatHex(r.bytes)}});
+    }
     return Print(j, read.valid, file, *in, "traffic buffer file");
 }
 

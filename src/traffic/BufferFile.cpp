@@ -119,26 +119,37 @@ TBufferFileOutcome SaveBufferFile(const std::string& path, const std::string& sh
     return out;
 }
 
-TBufferFileOutcome LoadBufferFile(const std::string& path, const std::string& shownPath,
-                                  TTrafficBuffers& buffers) {
-    TBufferFileOutcome out;
+TBufferFileLoad ReadBufferFile(const std::string& path, const std::string& shownPath) {
+    TBufferFileLoad load;
+    TBufferFileOutcome& out = load.outcome;
     if (!FileExists(path))
-        return out.message = Polish("Nie znaleziono pliku:\r\n" + shownPath, msWarning), out;
+        return out.message = Polish("Nie znaleziono pliku:\r\n" + shownPath, msWarning), load;
     const auto bytes = ReadWholeFile(path, BUFFER_FILE_LIMIT);
     if (!bytes)
-        return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), out;
+        return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), load;
     const TBufferFileRead read = ParseBufferFile(*bytes);
     TByteReader in(*bytes);
     if (!in.Match(BUFFER_FILE_MAGIC))
-        return out.message = Polish(shownPath + "\r\nnie jest plikiem danych.", msWarning), out;
+        return out.message = Polish(shownPath + "\r\nnie jest plikiem danych.", msWarning), load;
     if (CompareVersions(read.version, BUFFER_FILE_VERSION) > 0)
-        return out.message = VersionMessage(shownPath, read.version), out;
+        return out.message = VersionMessage(shownPath, read.version), load;
     if (!read.valid)
-        return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), out;
+        return out.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning), load;
     for (const auto& rec : read.records)
-        if (rec.buffer < TRAFFIC_BUFFER_COUNT && buffers.AddRecord(rec.buffer, rec.bytes)) ++out.records;
+        if (rec.buffer < TRAFFIC_BUFFER_COUNT && load.buffers.AddRecord(rec.buffer, rec.bytes)) ++out.records;
     out.success = true;
-    return out;
+    return load;
+}
+
+TBufferFileOutcome LoadBufferFile(const std::string& path, const std::string& shownPath,
+                                  TTrafficBuffers& buffers) {
+    TBufferFileLoad load = ReadBufferFile(path, shownPath);
+    if (load.outcome.success && !buffers.AppendAll(std::move(load.buffers))) {
+        load.outcome.success = false;
+        load.outcome.records = 0;
+        load.outcome.message = Polish("Wystąpił błąd podczas odczytu pliku:\r\n" + shownPath, msWarning);
+    }
+    return load.outcome;
 }
 
 } // namespace k730

@@ -55,6 +55,14 @@ struct TBufferFileOutcome {
 TBufferFileOutcome SaveBufferFile(const std::string& path, const std::string& shownPath,
                                   const TTrafficBuffers& buffers,
                                   std::string_view version = BUFFER_FILE_VERSION);
+// The records of a buffer file in buffers of their own, numbered from 1 in
+// file order; records of another buffer id are skipped. Touches nothing else,
+// so a window may run it off its own thread.
+struct TBufferFileLoad {
+    TBufferFileOutcome outcome;
+    TTrafficBuffers buffers;
+};
+TBufferFileLoad ReadBufferFile(const std::string& path, const std::string& shownPath);
 // Loaded records follow those already recorded; a file that does not read whole
 // adds nothing.
 TBufferFileOutcome LoadBufferFile(const std::string& path, const std::string& shownPath,

@@ -136,6 +136,26 @@ TEST_F(FileCommands, HistTemplatesAndBufferDumps) {
     EXPECT_EQ(j["version"], "1.3");
     EXPECT_EQ(j["records"], nlohmann::json::parse(
                                 R"([{"seq":1,"buffer":2,"hex":"68 08"},{"seq":2,"buffer":0,"hex":"16"}])"));
+    EXPECT_EQ(j["skipped"], nlohmann::json::array());
+}
+
+// The dump numbers records the way loading them into the viewer does: a record
+// of an unknown buffer gets no number and is listed apart.
+TEST_F(FileCommands, BufferDumpAgreesWithLoading) {
+    test::WriteBytes(dir / "mixed.buf",
+                     test::Concat({test::Text("VudIDO 1.3 "),
+                                   test::Hex("01 01 00 00 00 AA 07 02 00 00 00 BB CC 00 00 00 00 "
+                                             "00 02 01 00 00 00 DD")}));
+    const nlohmann::json j = Tool("buffer dump " + dir / "mixed.buf" + " --json").Json();
+    EXPECT_EQ(j["valid"], true);
+    EXPECT_EQ(j["records"], nlohmann::json::parse(R"([{"seq":1,"buffer":1,"hex":"AA"},
+        {"seq":2,"buffer":0,"hex":""},{"seq":3,"buffer":2,"hex":"DD"}])"));
+    EXPECT_EQ(j["skipped"], nlohmann::json::parse(R"([{"record":2,"offset":17,"buffer":7,"hex":"BB CC"}])"));
+
+    TTrafficBuffers loaded;
+    ASSERT_TRUE(LoadBufferFile(dir / "mixed.buf", "mixed.buf", loaded).success);
+    EXPECT_EQ(loaded.LastSequence(), 3u);
+    EXPECT_EQ(loaded.RecordAt(3).buffer, tbTransmitted);
 }
 
 TEST_F(FileCommands, HistExportReplacesOnlyAFile) {

@@ -315,8 +315,11 @@ TEST_F(MainCommandsTest, WhatTheWindowShowsFollowsTheMeter) {
     ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelDisplay")->text() == "DEVICE RESET"; }, 5s));
     ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->isVisible(); }, 5s));
     auto* minimum = Child<QLabel>("LabelMin");
-    EXPECT_TRUE(Pump([&] { return minimum->text().startsWith("min: 12"); }, 3s))
+    // The light is 12 lx with a little noise; the reset answer adds nothing.
+    const auto minimumValue = [&] { return minimum->text().mid(5).toDouble(); };
+    EXPECT_TRUE(Pump([&] { return minimumValue() > 11 && minimumValue() < 13; }, 3s))
         << minimum->text().toStdString();
+    EXPECT_FALSE(minimum->text().contains('>'));
     EXPECT_NE(minimum->palette().color(QPalette::WindowText), QColor(Qt::red)) << "no over-range happened";
     Shot("main-after-meter-restart");
 
