@@ -371,6 +371,20 @@ void TMeterController::SetServiceOpen(bool open) {
     scheduler_.SetServiceWindowOpen(open);
 }
 
+void TMeterController::ServiceOpened(uint32_t now) {
+    now_ = now;
+    SetServiceOpen(true);
+    scheduler_.ResetSession();
+    if (PortSelected()) scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
+void TMeterController::ScanNow(uint32_t now) {
+    now_ = now;
+    scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
 void TMeterController::ServiceClosed(uint32_t now) {
     now_ = now;
     SetServiceOpen(false);
