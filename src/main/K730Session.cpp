@@ -9,6 +9,8 @@
 #include "main/MainCommands.h"
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
+#include "files/K730Disk.h"
+#include "service/ServiceLink.h"
 #include "ui/ConfBox.h"
 #include "ui/LocaleSeparator.h"
 
@@ -27,7 +29,8 @@ QString Q(const std::string& text) {
 
 } // namespace
 
-TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language)
+TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
+                           std::string dataFolder)
     : form_(form), store_(store), settings_(std::move(settings)), language_(language) {
     comm_ = std::make_unique<TComm32KX>(loop_, language_);
     SetUpMainComm(*comm_);
@@ -61,6 +64,9 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
+    if (dataFolder.empty()) dataFolder = DataFolder().toStdString();
+    service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
+                                              TemplateLibraryPath(dataFolder), [this] { return Now(); });
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -122,6 +128,7 @@ void TMainSession::Start() {
 void TMainSession::Close() {
     if (closed_) return;
     showSettings_.reset();
+    service_.reset();
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();
@@ -188,6 +195,32 @@ void TMainSession::ClearMinMaxAv() {
 
 void TMainSession::RefreshStatusIcons() {
     RefreshIcons();
+}
+
+// --- the service window ----------------------------------------------------------
+
+void TMainSession::ServiceNotify(TServiceNotice notice) {
+    service_->Notify(notice);
+}
+
+void TMainSession::ServiceAddressAndMode(uint16_t merBusAddress, uint8_t mode) {
+    service_->AddressAndMode(merBusAddress, mode);
+}
+
+void TMainSession::ServiceIdentity(const TMeterInfo& info) {
+    service_->Identity(info);
+}
+
+void TMainSession::ServiceConfig(uint8_t config) {
+    service_->Config(config);
+}
+
+void TMainSession::ServiceDefaultRange(uint8_t index) {
+    service_->DefaultRange(index);
+}
+
+void TMainSession::ServiceStatus(const TBytes& frame) {
+    service_->Status(frame);
 }
 
 void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {

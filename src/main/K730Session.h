@@ -28,7 +28,9 @@ class TMainSession : public QObject, public TControllerHooks {
     Q_OBJECT
 
 public:
-    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language);
+    // `dataFolder` holds the template library; empty: the user's data folder.
+    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
+                 std::string dataFolder = {});
     ~TMainSession() override;
 
     // Reopens the last port and starts polling.
@@ -38,6 +40,9 @@ public:
 
     TMeterController& Controller() { return *controller_; }
     TMainCommands& Commands() { return *commands_; }
+    class TServiceLink& Service() {
+        return *service_;
+    }
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -57,6 +62,12 @@ public:
     void CloseSettingsPanel() override;
     void ClearMinMaxAv() override;
     void RefreshStatusIcons() override;
+    void ServiceNotify(TServiceNotice notice) override;
+    void ServiceAddressAndMode(uint16_t merBusAddress, uint8_t mode) override;
+    void ServiceIdentity(const TMeterInfo& info) override;
+    void ServiceConfig(uint8_t config) override;
+    void ServiceDefaultRange(uint8_t index) override;
+    void ServiceStatus(const TBytes& frame) override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -76,6 +87,7 @@ private:
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
+    std::unique_ptr<class TServiceLink> service_; // the service window, while open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -87,8 +87,7 @@ std::string InfoConfigText(const TInfoTexts& prefixes, uint8_t config) {
 std::string InfoDefaultRangeText(const TInfoTexts& prefixes, const TMeterInfo& info, uint8_t index,
                                  char decimalSeparator) {
     if (index >= info.RangeCount || index >= MAX_RANGES) return prefixes[ilDefRange];
-    return prefixes[ilDefRange] + FormatRangeText(info.RangeFullScale[index], false, decimalSeparator) +
-           UnitOf(info);
+    return prefixes[ilDefRange] + FormatRangeText(info.RangeFullScale[index], false, decimalSeparator);
 }
 
 TServicePlacement PlaceServiceWindow(const TScreenRect& main, int width, int height,

@@ -30,8 +30,8 @@ TInfoTexts InfoIdentityTexts(const TInfoTexts& prefixes, const TMeterInfo& info,
                              char decimalSeparator);
 // Prefix and the eight bits, bit 7 first.
 std::string InfoConfigText(const TInfoTexts& prefixes, uint8_t config);
-// Prefix and the default range's full scale with the unit; the bare prefix
-// when the meter has no such range.
+// Prefix and the default range's full scale (no space, no unit); the bare
+// prefix when the meter has no such range.
 std::string InfoDefaultRangeText(const TInfoTexts& prefixes, const TMeterInfo& info, uint8_t index,
                                  char decimalSeparator);
 

@@ -36,7 +36,7 @@ TEST(InfoPage, IdentityTexts) {
     EXPECT_EQ(t[ilLum], "YES");
     EXPECT_EQ(t[ilRange], "20  2k  [cd\u00B7m^-2]");
     EXPECT_EQ(t[ilVersion], "2.1");
-    EXPECT_EQ(InfoDefaultRangeText(empty, info, 1, ','), "2kcd\u00B7m^-2");
+    EXPECT_EQ(InfoDefaultRangeText(empty, info, 1, ','), "2k");
     EXPECT_EQ(InfoDefaultRangeText(empty, info, 2, ','), "") << "no third range";
     info.RangeCount = 1;
     EXPECT_EQ(InfoIdentityTexts(empty, info, 1, ',')[ilRange], "20cd\u00B7m^-2");
