@@ -237,6 +237,10 @@ void TMeterController::OnTick(uint32_t now) {
         return;
     }
     if (!scheduler_.QueueEmpty() || scheduler_.Slot(slotIdentify).pending || busyCount_ > 0) return;
+    // One request at a time: a timed request waits for the answer to the one
+    // on the line, whose scan or the next tick sends it. Sent beside it, each
+    // would start another chain of requests and answers that clogs the line.
+    if (requestPendingSince_ != 0) return;
     scheduler_.Scan(merBusAddress_, NonZero(now), now);
     Publish();
 }

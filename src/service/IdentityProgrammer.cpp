@@ -48,7 +48,7 @@ const std::vector<std::string>& TIdentityProgrammer::SpectralItems() const {
 
 void TIdentityProgrammer::Reset() {
     RearmFlags();
-    programming_ = false;
+    programming_ = awaitingRun_ = false;
     read_ = {};
     c_ = {};
     shownDescriptor_.clear();
@@ -64,7 +64,7 @@ void TIdentityProgrammer::RearmFlags() {
 // --- answers ------------------------------------------------------------------
 
 void TIdentityProgrammer::Identity(const TMeterInfo& info) {
-    if (!expectIdentity_) return;
+    if (!expectIdentity_ || awaitingRun_) return;
     const TDescriptorFields fields = ParseDescriptor(info.ModelDescriptor);
     read_.MeterName = info.ModelDescriptor.substr(0, info.ModelDescriptor.find("\r\n"));
     read_.MeterKind = info.MeterKind;
@@ -101,7 +101,7 @@ void TIdentityProgrammer::Identity(const TMeterInfo& info) {
 }
 
 void TIdentityProgrammer::Config(uint8_t config) {
-    if (!expectConfig_) return;
+    if (!expectConfig_ || awaitingRun_) return;
     read_.Config = config;
     if (!programming_) c_.config = config;
     configRead_ = true;
@@ -110,7 +110,7 @@ void TIdentityProgrammer::Config(uint8_t config) {
 }
 
 void TIdentityProgrammer::DefaultRange(uint8_t index) {
-    if (!expectDefault_) return;
+    if (!expectDefault_ || awaitingRun_) return;
     read_.DefaultRange = index;
     if (!programming_) c_.defaultRange = index < 3 ? index : -1;
     expectDefault_ = false;
@@ -274,7 +274,13 @@ std::optional<std::vector<TQueueItem>> TIdentityProgrammer::Program() {
     }
     items.push_back({{CMD_DEFAULT_RANGE, static_cast<uint8_t>(std::max(c_.defaultRange, 0))}, {}});
     RearmFlags();
+    awaitingRun_ = true;
     return items;
+}
+
+void TIdentityProgrammer::RunAnswered() {
+    awaitingRun_ = false;
+    RearmFlags();
 }
 
 // --- what the page shows ---------------------------------------------------------------

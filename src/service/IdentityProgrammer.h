@@ -139,6 +139,10 @@ public:
     // are not valid or no meter address is known. The answers are awaited
     // again and no answer overwrites what was typed from now on.
     std::optional<std::vector<TQueueItem>> Program();
+    // Every request of the run has been answered. Answers that came before
+    // may be to reads sent before the writes, so only later ones count.
+    void RunAnswered();
+    bool AwaitingRun() const { return awaitingRun_; }
 
     // --- what the page shows ----------------------------------------------------------
     const TSettingsControls& Controls() const { return c_; }
@@ -173,6 +177,7 @@ private:
     bool expectDefault_ = true;
     bool expectResults_ = true;
     bool programming_ = false; // set by a programming run, cleared by a reset
+    bool awaitingRun_ = false; // the run's requests are still being answered
     bool identityRead_ = false;
     bool configRead_ = false;
     bool openEnabled_ = false;

@@ -183,6 +183,8 @@ void TFormService::TabChanged(int index) {
 
 void TFormService::Notify(TServiceNotice notice) {
     if (notice == snAnswerOverdue) {
+        // The queue was emptied: whatever answers now is read afresh.
+        if (rules_.AwaitingRun()) rules_.RunAnswered();
         rules_.RearmFlags();
         return;
     }
@@ -224,6 +226,10 @@ void TFormService::DefaultRange(uint8_t index, const TMeterInfo& info) {
 
 void TFormService::Status(const TBytes&) {
     rules_.Results();
+}
+
+void TFormService::RunAnswered() {
+    rules_.RunAnswered();
 }
 
 // --- buttons ----------------------------------------------------------------------

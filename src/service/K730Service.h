@@ -62,6 +62,8 @@ public:
     void Config(uint8_t config);
     void DefaultRange(uint8_t index, const TMeterInfo& info);
     void Status(const TBytes& frame);
+    // The requests of a programming run have all been answered.
+    void RunAnswered();
 
     // Empties and disables what the meter filled in; with the information
     // page as well after a change of meter.

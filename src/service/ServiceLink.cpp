@@ -58,6 +58,7 @@ void TServiceLink::Open() {
         for (auto& item : items)
             controller_.QueueItem(std::move(item), false, false, now);
         controller_.Scheduler().ResetSlots(true, false);
+        runActive_ = true;
         controller_.QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, true, now);
     };
     ctx.Refresh = [this] {
@@ -92,6 +93,7 @@ void TServiceLink::Closed() {
 }
 
 void TServiceLink::Notify(TServiceNotice notice) {
+    runActive_ = false; // the queue is emptied with every notice
     if (form_) form_->Notify(notice);
 }
 
@@ -112,7 +114,14 @@ void TServiceLink::DefaultRange(uint8_t index) {
 }
 
 void TServiceLink::Status(const TBytes& frame) {
-    if (form_) form_->Status(frame);
+    if (!form_) return;
+    form_->Status(frame);
+    // The run ends with a status request: once the queue is empty every write
+    // has been answered, and the reads that follow show what the meter holds.
+    if (runActive_ && controller_.Scheduler().QueueEmpty()) {
+        runActive_ = false;
+        form_->RunAnswered();
+    }
 }
 
 } // namespace k730

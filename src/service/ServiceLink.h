@@ -50,6 +50,7 @@ private:
     const std::string libraryPath_;
     std::function<uint32_t()> now_;
     QPointer<TFormService> form_;
+    bool runActive_ = false; // a programming run's requests are in the queue
 };
 
 } // namespace k730

@@ -118,6 +118,19 @@ TEST_F(ControllerServiceTest, RefusedWriteLeavesTheQueueMoving) {
     EXPECT_TRUE(hooks.messages.empty()) << "the service window tells it by its field status";
 }
 
+TEST_F(ControllerServiceTest, TicksSendNothingBesideARequestOnTheLine) {
+    const uint32_t due = ctl.Scheduler().Slot(slotStatus).dueTick;
+    ASSERT_NE(due, 0u);
+    ctl.SendDirect(BuildRequest(CMD_MODBUS_ADDRESS, 3, {}, false), now);
+    const size_t sent = port.sent.size();
+    ctl.OnTick(due + 10);
+    EXPECT_EQ(port.sent.size(), sent) << "the status waits for the answer on the line";
+    Receive(AnswerFrame(0x83, 3, 0, {0x11}));
+    ctl.OnTick(std::max(due, now) + 10);
+    ASSERT_EQ(port.sent.size(), sent + 1);
+    EXPECT_EQ(LastCommand(), CMD_STATUS);
+}
+
 TEST_F(ControllerServiceTest, MeterChangeAndSilenceAreTold) {
     ctl.ServiceOpened(now);
     Receive(StatusAnswer(5, 0));

@@ -197,6 +197,11 @@ TEST_F(IdentityProgrammerTest, ReadBackAfterARunKeepsTypedValuesAndShowsWhatFail
     p.EditSerial("4321");
     p.EditVersion("Z9");
     ASSERT_TRUE(p.Program());
+    // An answer to a read sent before the writes tells nothing about them.
+    p.Identity(Luxmeter());
+    EXPECT_TRUE(p.ExpectingIdentity());
+    EXPECT_EQ(p.ReadRecord().Version, "");
+    p.RunAnswered();
     // The meter refused the serial number: its identity still has the old one.
     TMeterInfo after = Luxmeter();
     after.ModelDescriptor = "K-730/V/20k/E/0/Z9";
