@@ -366,8 +366,10 @@ bool TIdentityProgrammer::Valid(TSvcField field) const {
     case sfDefaultRange:
         return c_.defaultRange >= 0 && c_.defaultRange < 3 &&
                RangeValues(c_.ranges)[static_cast<size_t>(c_.defaultRange)] != 0;
+    case sfVersion:
+        return IsValidVersionText(c_.version);
     default:
-        return true; // configuration and version take any value
+        return true; // the configuration takes any value
     }
 }
 

@@ -208,6 +208,7 @@ void TFormTemplate::BuildEditPanel() {
     sgTemplate_->setShowGrid(false);
     sgTemplate_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     sgTemplate_->horizontalHeader()->setHighlightSections(false);
+    sgTemplate_->horizontalHeader()->setAccessibleName("Kolumny szablonów");
     templateLayout->addWidget(sgTemplate_);
     pageControl_->addWidget(tabTemplate);
     auto* tabSpectral = new QWidget(pageControl_);

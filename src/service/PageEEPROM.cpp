@@ -146,6 +146,7 @@ void TPageEEPROM::Build() {
     cbSpectral_->setEditable(true);
     cbSpectral_->setInsertPolicy(QComboBox::NoInsert);
     cbSpectral_->lineEdit()->setMaxLength(SPECTRAL_BOX_LENGTH);
+    cbSpectral_->lineEdit()->setAccessibleName("Czułość widmowa:");
     cbSpectral_->setMinimumContentsLength(SPECTRAL_BOX_LENGTH);
     connect(cbSpectral_, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (rendering_) return;

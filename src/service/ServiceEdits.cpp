@@ -161,9 +161,23 @@ bool IsValidYearText(std::string_view text) {
     return v && *v >= FIRST_PRODUCTION_YEAR && *v <= LAST_PRODUCTION_YEAR;
 }
 
+namespace {
+
+bool HasControlCharacter(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+} // namespace
+
 bool IsValidSpectralText(std::string_view text) {
     const std::string bare = RemoveBlanks(text);
-    return !bare.empty() && bare.find('/') == std::string::npos;
+    return !bare.empty() && bare.find('/') == std::string::npos && !HasControlCharacter(bare);
+}
+
+bool IsValidVersionText(std::string_view text) {
+    return !HasControlCharacter(text);
 }
 
 std::array<double, 3> RangeValues(const std::array<std::string, 3>& boxes) {

@@ -70,8 +70,11 @@ std::optional<TMeasuringField> SplitMeasuringField(std::string_view text);
 // The checks behind the validity marks.
 bool IsValidSerialText(std::string_view text); // an integer 0..65535
 bool IsValidYearText(std::string_view text);   // an integer 2010..2100
-// Not empty without blanks; no "/", which separates the descriptor's fields.
+// Not empty without blanks; no "/", which separates the descriptor's fields,
+// and no control character (a line break would end the descriptor's line).
 bool IsValidSpectralText(std::string_view text);
+// Any text without control characters, also an empty one.
+bool IsValidVersionText(std::string_view text);
 
 // Range boxes: range 1 > 0; range 2 is 0 or above range 1; range 3 is 0, or
 // range 2 > 0 and range 3 above both; an empty box counts 0; a range is valid

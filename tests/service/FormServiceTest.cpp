@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QTabBar>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -99,6 +101,20 @@ protected:
     int closed_ = 0;
 };
 
+// Every control a user can reach is known to assistive technology by a name.
+std::vector<std::string> Unnamed(QWidget& window) {
+    std::vector<std::string> unnamed;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+                             qobject_cast<QTabBar*>(w) || qobject_cast<QPlainTextEdit*>(w);
+        if (control && w->isVisibleTo(&window) && w->accessibleName().isEmpty() &&
+            !w->objectName().startsWith("qt_"))
+            unnamed.push_back(w->objectName().toStdString() + " (" + w->metaObject()->className() + ")");
+    }
+    return unnamed;
+}
+
 TEST_F(FormServiceTest, OpensEmptyAndFillsFromTheAnswers) {
     EXPECT_EQ(form_->windowTitle(), "K730 SERWIS");
     EXPECT_EQ(Child<QLabel>("LabelHeader")->text(), "Pamięć EEPROM miernika - USTAWIENIA");
@@ -114,6 +130,7 @@ TEST_F(FormServiceTest, OpensEmptyAndFillsFromTheAnswers) {
     EXPECT_EQ(Child<QLabel>("LabelStatusSN")->text(), "zaprogramowane");
     EXPECT_TRUE(Child<QLabel>("LabelStatusSN")->isVisible());
     EXPECT_TRUE(Child<QPushButton>("BtnProgram")->isEnabled());
+    EXPECT_EQ(Unnamed(*form_), std::vector<std::string>{});
     // The information page: prefixes in the program language.
     form_->ShowPage(spInfo);
     EXPECT_EQ(Child<QLabel>("LabelHeader")->text(), "Informacje o mierniku");
@@ -256,6 +273,7 @@ TEST_F(FormServiceTest, EditModeRenamesDeletesAndSavesTheLists) {
         editor.resize(900, editor.height());
         editor.show();
         QApplication::processEvents();
+        EXPECT_EQ(Unnamed(editor), std::vector<std::string>{});
         test::SaveScreenshot(editor, "template-edit");
         auto* grid = editor.findChild<QTableView*>("SGTemplate");
         grid->selectRow(1);

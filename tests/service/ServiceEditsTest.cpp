@@ -66,6 +66,9 @@ TEST(Checks, SerialYearAndSpectral) {
     EXPECT_TRUE(IsValidSpectralText(" V' "));
     EXPECT_FALSE(IsValidSpectralText("   "));
     EXPECT_FALSE(IsValidSpectralText("V/2")) << "a / would split the descriptor";
+    EXPECT_FALSE(IsValidSpectralText("V\r\n")) << "a line break would end it";
+    EXPECT_TRUE(IsValidVersionText(""));
+    EXPECT_FALSE(IsValidVersionText("A\r\nB"));
 }
 
 TEST(MeasuringField, NumberAndOneUnitSign) {
