@@ -1,4 +1,5 @@
 #include "service/K730Service.h"
+#include "service/ServiceQt.h"
 
 #include "files/FileIo.h"
 #include "main/K730Fun.h"
@@ -17,11 +18,10 @@
 
 namespace k730 {
 
-namespace {
+using svcqt::Q;
+using svcqt::S;
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 struct TPageDef {
     const char* tab;

@@ -6,6 +6,7 @@
 #include "main/K730Fun.h"
 #include "main/K730Settings.h"
 #include "service/K730Service.h"
+#include "service/ServiceQt.h"
 #include "service/K730Template.h"
 #include "service/PageEEPROM.h"
 #include "ui/ConfBox.h"
@@ -17,15 +18,10 @@
 
 namespace k730 {
 
+using svcqt::Q;
+using svcqt::S;
+
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 // The folder the template file dialogs start in, for the whole run.
 QString& LastTemplateFolder() {

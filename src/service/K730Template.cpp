@@ -1,4 +1,5 @@
 #include "service/K730Template.h"
+#include "service/ServiceQt.h"
 
 #include "main/K730Fun.h"
 #include "main/K730Settings.h"
@@ -25,11 +26,10 @@
 
 namespace k730 {
 
-namespace {
+using svcqt::Q;
+using svcqt::S;
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 constexpr int BUTTON_HEIGHT = 28;
 constexpr int BUTTON_MARGIN = 6;

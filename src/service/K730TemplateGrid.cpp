@@ -3,6 +3,7 @@
 #include "main/K730Fun.h"
 #include "main/K730Settings.h"
 #include "service/K730Template.h"
+#include "service/ServiceQt.h"
 #include "service/TemplateModel.h"
 #include "service/ZAKTabSet.h"
 
@@ -21,11 +22,10 @@
 
 namespace k730 {
 
-namespace {
+using svcqt::Q;
+using svcqt::S;
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 constexpr int GRID_LINES = 18; // text lines the grid shows at first
 

@@ -1,4 +1,5 @@
 #include "service/PageEEPROM.h"
+#include "service/ServiceQt.h"
 
 #include "main/K730Fun.h"
 #include "service/FrameCheckBox.h"
@@ -20,15 +21,10 @@
 
 namespace k730 {
 
+using svcqt::Q;
+using svcqt::S;
+
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 // Marks and statuses come and go without moving the boxes beside them.
 void KeepRoom(QWidget* w) {

@@ -1,14 +1,10 @@
 #include "service/TemplateModel.h"
+#include "service/ServiceQt.h"
 
 namespace k730 {
 
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
+using svcqt::Q;
+using svcqt::S;
 
 TTemplateModel::TTemplateModel(const TTemplateEditor& editor, int language, char decimalSeparator,
                                QObject* parent)

@@ -7,6 +7,7 @@
 #include "service/K730Service.h"
 #include "service/K730Template.h"
 #include "service/PageEEPROM.h"
+#include "service/ServiceFakes.h"
 #include "service/UnitValidMark.h"
 #include "service/ZAKTabSet.h"
 #include "support/Screenshot.h"
@@ -30,18 +31,7 @@ namespace k730 {
 namespace {
 
 TMeterInfo LuminanceMeter() {
-    TMeterInfo info;
-    info.ModelDescriptor = "K-730/V'/20k/L2.5\u00B0/3/A&B";
-    info.FirmwareVersion = "2.1.0003";
-    info.MeterKind = 1;
-    info.LumMode = 1;
-    info.RangeCount = 3;
-    info.RangeFullScale[0] = 200;
-    info.RangeFullScale[1] = 2000;
-    info.RangeFullScale[2] = 20000;
-    info.SerialNumber = 1001;
-    info.ProductionYear = 2024;
-    return info;
+    return test::ServiceMeter("K-730/V'/20k/L2.5\u00B0/3/A&B", 1, 1);
 }
 
 TTemplateRec Template(std::string name, uint8_t kind, std::string user = "") {

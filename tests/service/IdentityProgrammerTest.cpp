@@ -6,6 +6,7 @@
 #include "protocol/MerBusCommands.h"
 #include "service/IdentityProgrammer.h"
 #include "service/ServiceEdits.h"
+#include "service/ServiceFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,24 +14,11 @@ namespace k730 {
 namespace {
 
 TMeterInfo Luxmeter() {
-    TMeterInfo info;
-    info.ModelDescriptor = "K-730/V/20k/E/0";
-    info.FirmwareVersion = "2.1.0003";
-    info.MeterKind = 1;
-    info.RangeCount = 3;
-    info.RangeFullScale[0] = 200;
-    info.RangeFullScale[1] = 2000;
-    info.RangeFullScale[2] = 20000;
-    info.SerialNumber = 1001;
-    info.ProductionYear = 2024;
-    return info;
+    return test::ServiceMeter();
 }
 
 TMeterInfo LuminanceMeter() {
-    TMeterInfo info = Luxmeter();
-    info.ModelDescriptor = "K-730/V'/20k/L2.5\u00B0/3/A1";
-    info.LumMode = 1;
-    return info;
+    return test::ServiceMeter("K-730/V'/20k/L2.5\u00B0/3/A1", 1, 1);
 }
 
 class IdentityProgrammerTest : public ::testing::Test {

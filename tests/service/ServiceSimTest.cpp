@@ -9,6 +9,7 @@
 #include "service/K730Service.h"
 #include "service/K730Template.h"
 #include "service/ServiceLink.h"
+#include "support/GuiWait.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -35,12 +36,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return done();
-        },
-        limit);
+    return test::PumpUntil(done, limit);
 }
 
 // A luminance meter with a one-degree field: the descriptor carries "°".
