@@ -58,8 +58,9 @@ TInfoTexts InfoIdentityTexts(const TInfoTexts& prefixes, const TMeterInfo& info,
     const uint8_t kindByte = KindByteOf(info);
     out[ilSerial] += SerialNumberText(info.SerialNumber);
     out[ilYear] += ProductionYearText(info.ProductionYear);
-    out[ilKind] += IsValidMeterType(kindByte) ? std::string(MeterKindText(info.MeterKind, lang))
-                                              : std::string(KIND_ERROR(lang));
+    // An invalid kind byte shows the error text alone, without its prefix.
+    out[ilKind] = IsValidMeterType(kindByte) ? out[ilKind] + std::string(MeterKindText(info.MeterKind, lang))
+                                             : std::string(KIND_ERROR(lang));
     out[ilLum] += NoYesText(info.LumMode ? 1 : 0, lang);
     std::string ranges;
     for (int i = 0; i < info.RangeCount && i < MAX_RANGES; ++i) {

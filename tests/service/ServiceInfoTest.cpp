@@ -41,9 +41,9 @@ TEST(InfoPage, IdentityTexts) {
     info.RangeCount = 1;
     EXPECT_EQ(InfoIdentityTexts(empty, info, 1, ',')[ilRange], "20cd\u00B7m^-2");
     info.MeterKind = 4; // an amperemeter cannot measure luminance
-    t = InfoIdentityTexts(empty, info, 0, ',');
-    EXPECT_EQ(t[ilKind], "Błąd");
-    EXPECT_EQ(t[ilRange], "20") << "no unit for an invalid kind";
+    t = InfoIdentityTexts(InfoPrefixes(0), info, 0, ',');
+    EXPECT_EQ(t[ilKind], "Błąd") << "the error alone, without the prefix";
+    EXPECT_EQ(t[ilRange].substr(t[ilRange].size() - 3), " 20") << "no unit for an invalid kind";
     EXPECT_EQ(InfoConfigText(empty, 5), "00000101");
 }
 
