@@ -182,8 +182,9 @@ void TTemplateEditor::SelectRow(int row) {
 void TTemplateEditor::Delete() {
     if (page_ == tpSpectral) {
         auto* items = CurrentItems();
+        if (!items) return;
         int& item = items_[static_cast<size_t>(list_)];
-        if (!items || item < 0 || item >= static_cast<int>(items->size())) return;
+        if (item < 0 || item >= static_cast<int>(items->size())) return;
         items->erase(items->begin() + item);
         item = std::min(item, static_cast<int>(items->size()) - 1);
         modified_ = true;
