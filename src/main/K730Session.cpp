@@ -29,8 +29,7 @@ QString Q(const std::string& text) {
 
 } // namespace
 
-TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
-                           std::string dataFolder)
+TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language)
     : form_(form), store_(store), settings_(std::move(settings)), language_(language) {
     comm_ = std::make_unique<TComm32KX>(loop_, language_);
     SetUpMainComm(*comm_);
@@ -64,9 +63,9 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
-    if (dataFolder.empty()) dataFolder = DataFolder().toStdString();
     service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
-                                              TemplateLibraryPath(dataFolder), [this] { return Now(); });
+                                              TemplateLibraryPath(DataFolder().toStdString()),
+                                              [this] { return Now(); });
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -198,6 +197,10 @@ void TMainSession::RefreshStatusIcons() {
 }
 
 // --- the service window ----------------------------------------------------------
+
+void TMainSession::SetDataFolder(const std::string& folder) {
+    service_->SetLibraryPath(TemplateLibraryPath(folder));
+}
 
 void TMainSession::ServiceNotify(TServiceNotice notice) {
     service_->Notify(notice);

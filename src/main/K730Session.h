@@ -21,6 +21,7 @@
 namespace k730 {
 
 class TMainCommands;
+class TServiceLink;
 class TMainForm;
 class TSettingsStore;
 
@@ -28,9 +29,7 @@ class TMainSession : public QObject, public TControllerHooks {
     Q_OBJECT
 
 public:
-    // `dataFolder` holds the template library; empty: the user's data folder.
-    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language,
-                 std::string dataFolder = {});
+    TMainSession(TMainForm& form, TSettingsStore& store, TProgramSettings settings, int language);
     ~TMainSession() override;
 
     // Reopens the last port and starts polling.
@@ -40,9 +39,9 @@ public:
 
     TMeterController& Controller() { return *controller_; }
     TMainCommands& Commands() { return *commands_; }
-    class TServiceLink& Service() {
-        return *service_;
-    }
+    TServiceLink& Service() { return *service_; }
+    // The folder of the template library (the user's data folder until set).
+    void SetDataFolder(const std::string& folder);
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -87,7 +86,7 @@ private:
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
-    std::unique_ptr<class TServiceLink> service_; // the service window, while open
+    std::unique_ptr<TServiceLink> service_; // the service window, while open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -27,6 +27,8 @@ public:
                  std::string libraryPath, std::function<uint32_t()> now);
     ~TServiceLink() override;
 
+    // The template library the next opened window works with.
+    void SetLibraryPath(std::string path) { libraryPath_ = std::move(path); }
     // Opens the window, or restores it and brings it to the front.
     void Open();
     TFormService* Form() const;
@@ -47,7 +49,7 @@ private:
     TMeterController& controller_;
     TProgramSettings& settings_;
     const int lang_;
-    const std::string libraryPath_;
+    std::string libraryPath_;
     std::function<uint32_t()> now_;
     QPointer<TFormService> form_;
     bool runActive_ = false; // a programming run's requests are in the queue

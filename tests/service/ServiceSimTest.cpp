@@ -69,8 +69,8 @@ protected:
         sim_ = std::make_unique<test::TSimProcess>(dir_ / "ports");
         ASSERT_TRUE(StartSim()) << sim_->Output();
         form_ = std::make_unique<TMainForm>(langPolish);
-        session_ = std::make_unique<TMainSession>(*form_, store_, DefaultSettings(dir_.string()), langPolish,
-                                                  dir_.string() + "/");
+        session_ = std::make_unique<TMainSession>(*form_, store_, DefaultSettings(dir_.string()), langPolish);
+        session_->SetDataFolder(dir_.string() + "/");
         form_->show();
         session_->Start();
         auto* device = form_->findChild<QComboBox*>("CBDevice");

@@ -259,8 +259,8 @@ TEST(MainCommandsNoMeter, GuardsStopMeterSettingsButNotProgramOnes) {
     setenv("K730_SYSTEM_PORTS", "0", 1);
     TMemorySettingsStore store;
     TMainForm form(langPolish);
-    TMainSession session(form, store, DefaultSettings("/tmp"), langPolish,
-                         (fs::temp_directory_path() / "k730-commands-none/").string());
+    TMainSession session(form, store, DefaultSettings("/tmp"), langPolish);
+    session.SetDataFolder((fs::temp_directory_path() / "k730-commands-none/").string());
     form.show();
     session.Start();
     std::vector<std::string> shown;
