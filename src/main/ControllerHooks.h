@@ -110,6 +110,7 @@ public:
     virtual void ServiceForcingValue(uint32_t /*dac*/) {}
     virtual void ServiceCalibrationSaved(const TCalibrationSavedAnswer& /*saved*/) {}
     virtual void ServiceConfig(uint8_t /*configByte*/) {}
+    virtual void ServiceDefaultRange(uint8_t /*index*/) {}
     virtual void ServiceReadings(const std::array<float, 3>& /*readings*/) {}
     virtual void ServiceValue(float /*value*/) {}
     virtual void ServiceSettingsChanged() {} // default range or conversions answered

@@ -46,6 +46,7 @@ int main(int argc, char* argv[]) {
 
     k730::TMainForm form(language);
     k730::TMainSession session(form, store, settings, language);
+    session.SetDataFolder(dataFolder);
     QObject::connect(&app, &QApplication::aboutToQuit, [&session, &calLog, &calBackup] {
         session.Close();
         k730::BackupCalLog(calLog, calBackup);

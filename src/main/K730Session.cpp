@@ -10,6 +10,8 @@
 #include "main/SettingsStore.h"
 #include "search/UnitAutoCOM.h"
 #include "traffic/VudIDOLink.h"
+#include "files/K730Disk.h"
+#include "service/ServiceLink.h"
 #include "ui/ConfBox.h"
 #include "ui/LocaleSeparator.h"
 #include "ui/WindowPlacement.h"
@@ -70,6 +72,9 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
     vudIDO_ = std::make_unique<TVudIDOLink>(form_, *controller_);
+    service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
+                                              TemplateLibraryPath(DataFolder().toStdString()),
+                                              [this] { return Now(); });
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -144,6 +149,7 @@ void TMainSession::Close() {
     if (closed_) return;
     showSettings_.reset();
     vudIDO_.reset();
+    service_.reset();
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();
@@ -242,6 +248,36 @@ void TMainSession::TrafficWritten(const TBytes& block) {
 
 void TMainSession::TrafficPortName(const std::string& name) {
     if (vudIDO_) vudIDO_->PortName(name);
+}
+
+// --- the service window ----------------------------------------------------------
+
+void TMainSession::SetDataFolder(const std::string& folder) {
+    service_->SetLibraryPath(TemplateLibraryPath(folder));
+}
+
+void TMainSession::ServiceNotify(TServiceNotice notice) {
+    service_->Notify(notice);
+}
+
+void TMainSession::ServiceAddressAndMode(uint16_t merBusAddress, uint8_t mode) {
+    service_->AddressAndMode(merBusAddress, mode);
+}
+
+void TMainSession::ServiceIdentity(const TMeterInfo& info) {
+    service_->Identity(info);
+}
+
+void TMainSession::ServiceConfig(uint8_t config) {
+    service_->Config(config);
+}
+
+void TMainSession::ServiceDefaultRange(uint8_t index) {
+    service_->DefaultRange(index);
+}
+
+void TMainSession::ServiceStatus(const TBytes& frame) {
+    service_->Status(frame);
 }
 
 void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {

@@ -22,6 +22,7 @@
 namespace k730 {
 
 class TMainCommands;
+class TServiceLink;
 class TMainForm;
 class TSettingsStore;
 
@@ -41,6 +42,9 @@ public:
 
     TMeterController& Controller() { return *controller_; }
     TMainCommands& Commands() { return *commands_; }
+    TServiceLink& Service() { return *service_; }
+    // The folder of the template library (the user's data folder until set).
+    void SetDataFolder(const std::string& folder);
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -67,6 +71,12 @@ public:
     void TrafficValidFrame(const TBytes& frame) override;
     void TrafficWritten(const TBytes& block) override;
     void TrafficPortName(const std::string& name) override;
+    void ServiceNotify(TServiceNotice notice) override;
+    void ServiceAddressAndMode(uint16_t merBusAddress, uint8_t mode) override;
+    void ServiceIdentity(const TMeterInfo& info) override;
+    void ServiceConfig(uint8_t config) override;
+    void ServiceDefaultRange(uint8_t index) override;
+    void ServiceStatus(const TBytes& frame) override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -88,6 +98,7 @@ private:
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
     std::unique_ptr<class TVudIDOLink> vudIDO_; // the traffic viewer while it is open
+    std::unique_ptr<TServiceLink> service_;     // the service window, while open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -61,7 +61,7 @@ TMainCommands::TMainCommands(TMainForm& form, TMeterController& controller, TPro
     Connect("MenuShowIconStatus", &TMainCommands::IconStripToggled);
     Connect("MenuStayOnTop", &TMainCommands::StayOnTopToggled);
     for (const char* later :
-         {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistMeas", "MenuHistCAL", "MenuService"})
+         {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistMeas", "MenuHistCAL"})
         Connect(later, &TMainCommands::NotYetAvailable);
     for (const auto& [button, item] :
          {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},

@@ -242,6 +242,10 @@ void TMeterController::OnTick(uint32_t now) {
         return;
     }
     if (!scheduler_.QueueEmpty() || scheduler_.Slot(slotIdentify).pending || busyCount_ > 0) return;
+    // One request at a time: a timed request waits for the answer to the one
+    // on the line, whose scan or the next tick sends it. Sent beside it, each
+    // would start another chain of requests and answers that clogs the line.
+    if (requestPendingSince_ != 0) return;
     scheduler_.Scan(merBusAddress_, NonZero(now), now);
     Publish();
 }
@@ -378,6 +382,20 @@ void TMeterController::Wake() {
 void TMeterController::SetServiceOpen(bool open) {
     serviceOpen_ = open;
     scheduler_.SetServiceWindowOpen(open);
+}
+
+void TMeterController::ServiceOpened(uint32_t now) {
+    now_ = now;
+    SetServiceOpen(true);
+    scheduler_.ResetSession();
+    if (PortSelected()) scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
+void TMeterController::ScanNow(uint32_t now) {
+    now_ = now;
+    scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
 }
 
 void TMeterController::ServiceClosed(uint32_t now) {

@@ -89,8 +89,14 @@ public:
     void BeginBusy();
     void EndBusy(bool wake);
 
+    // An answer-driven scan now, e.g. after the slots were armed again.
+    void ScanNow(uint32_t now);
+
     // Other windows opening and closing.
     void SetServiceOpen(bool open);
+    // The service window opened: the queue and every slot start afresh with
+    // identification and the service reads, sent at once when a port is open.
+    void ServiceOpened(uint32_t now);
     void ServiceClosed(uint32_t now);
     void SetCalibrationOpen(bool open);
     void CalibrationClosed(uint32_t now);

@@ -256,7 +256,10 @@ void TMeterController::OnDefaultRange(const TBytes& frame) {
             Collect(Fill(Text(txtDefaultRangeSet), {RangeItemText(info_.RangeFullScale[*range])}),
                     miInformation);
     }
-    if (serviceOpen_) hooks_.ServiceSettingsChanged();
+    if (serviceOpen_) {
+        hooks_.ServiceDefaultRange(*range);
+        hooks_.ServiceSettingsChanged();
+    }
     hooks_.RefreshSettingsDialog(-1);
 }
 

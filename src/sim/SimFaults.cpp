@@ -81,6 +81,22 @@ bool ApplyFaultCommand(const std::string& words, TSimFaults& faults, TSimLineEve
                 return false;
             }
         }
+    } else if (name == "refuse") {
+        std::string word;
+        in >> word;
+        if (word == "off") {
+            next.refused.reset();
+        } else {
+            try {
+                size_t used = 0;
+                const unsigned long v = std::stoul(word, &used, 0); // 99 or 0x63
+                if (used != word.size() || v == 0 || v >= 0x7F) throw std::out_of_range(word);
+                next.refused = static_cast<uint8_t>(v);
+            } catch (const std::exception&) {
+                error = "fault refuse: a command code 1..0x7E or off";
+                return false;
+            }
+        }
     } else if (name == "break") {
         once.kind = TSimLineEvent::TKind::leBreak;
         if (!ReadCount(in, once.durationMs, 250, error, "fault break")) return false;

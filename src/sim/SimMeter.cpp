@@ -55,6 +55,7 @@ std::optional<TBytes> TSimMeter::Handle(std::span<const uint8_t> frame, int64_t 
             return Refusal(command);
         body = body.subspan(2);
     }
+    if (refused_ && command == *refused_) return Refusal(command);
     return Dispatch(command, to, body, nowMs);
 }
 

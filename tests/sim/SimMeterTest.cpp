@@ -1,5 +1,6 @@
 // The simulated meter's firmware against request frames, without a tty.
 #include "protocol/ByteOrder.h"
+#include "sim/SimFaults.h"
 #include "sim/SimMeter.h"
 #include "support/TestSupport.h"
 
@@ -49,6 +50,26 @@ TEST_F(SimMeterTest, FramesForOtherAddressesAndAnswersAreIgnored) {
     TBytes wrongFixed = BuildRequest(CMD_STATUS, 0x0012, {}, false);
     wrongFixed[4] = 0x07;
     EXPECT_FALSE(meter.Handle(wrongFixed, now));
+}
+
+TEST_F(SimMeterTest, RefusedCommandLeavesTheMemoryAsItWas) {
+    TSimFaults faults;
+    TSimLineEvent event;
+    std::string error;
+    ASSERT_TRUE(ApplyFaultCommand("refuse 0x63", faults, event, error)) << error;
+    EXPECT_FALSE(ApplyFaultCommand("refuse 0x7F", faults, event, error)) << "an answer code";
+    EXPECT_FALSE(ApplyFaultCommand("refuse x", faults, event, error));
+    meter.SetRefused(faults.refused);
+    const TBytes refused = Ask(CMD_SVC_SERIAL_YEAR, {0x10, 0x27, 0xE8, 0x07});
+    EXPECT_EQ(refused[3], MERBUS_REFUSAL);
+    EXPECT_EQ(refused[8], CMD_SVC_SERIAL_YEAR);
+    EXPECT_EQ(meter.Eeprom().serial, 1001);
+    EXPECT_FALSE(meter.TakeEepromDirty());
+    EXPECT_EQ(Ask(CMD_SVC_CONFIG, {5})[3], 0xE0) << "other commands are answered";
+    ASSERT_TRUE(ApplyFaultCommand("refuse off", faults, event, error));
+    meter.SetRefused(faults.refused);
+    EXPECT_EQ(Ask(CMD_SVC_SERIAL_YEAR, {0x10, 0x27, 0xE8, 0x07})[3], 0xE3);
+    EXPECT_EQ(meter.Eeprom().serial, 10000);
 }
 
 TEST_F(SimMeterTest, FirstStatusAfterPowerOnReportsReset) {
