@@ -4,6 +4,7 @@
 #include "files/CalLogBackup.h"
 #include "files/CalMerge.h"
 #include "files/FileIo.h"
+#include "files/HistCsv.h"
 #include "files/HistFile.h"
 #include "files/TemplateLib.h"
 #include "main/Cp1250.h"
@@ -197,8 +198,9 @@ int HistDump(const std::string& file) {
 
 int HistExportCmd(const TTextArgs& a) {
     THistTextFormat f;
-    if (!TextOptions(a, f.lang, f.decimal)) {
-        std::cerr << "k730-tool: --lang en|pl, --decimal , or .\n";
+    const bool csv = a.format == "csv";
+    if ((!csv && a.format != "text") || !TextOptions(a, f.lang, f.decimal)) {
+        std::cerr << "k730-tool: --format text|csv, --lang en|pl, --decimal , or .\n";
         return exitUsage;
     }
     if (!FileExists(a.file)) return exitUsage;
@@ -209,6 +211,7 @@ int HistExportCmd(const TTextArgs& a) {
         return exitNegative;
     }
     if (d.Samples.empty()) return exitOk; // an empty history exports nothing
+    if (csv) return WriteHistCsv(a.out, d) ? exitOk : exitNegative;
     std::filesystem::remove(a.out);
     return WriteHistFile(a.out, d, hwTextExport, comment, f) ? exitOk : exitNegative;
 }
@@ -308,9 +311,10 @@ void AddHist(CLI::App& app, int& status) {
     hist->require_subcommand(1);
     AddDump(hist, "measurement history file", status, HistDump);
     auto ex = std::make_shared<TTextArgs>();
-    auto* exp = hist->add_subcommand("export", "Write the tab-separated text export");
+    auto* exp = hist->add_subcommand("export", "Write the tab-separated text export, or CSV");
     exp->add_option("FILE", ex->file)->required();
     exp->add_option("OUT", ex->out)->required();
+    exp->add_option("--format", ex->format, "text or csv (default text; csv ignores --lang and --decimal)");
     AddTextOptions(exp, *ex);
     exp->callback([ex, &status] { status = HistExportCmd(*ex); });
 }
