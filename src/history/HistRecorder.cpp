@@ -30,6 +30,15 @@ std::string WithExtension(const std::string& path, const char* extension) {
 
 } // namespace
 
+THistSelection ExtendSelection(THistSelection sel, int row) {
+    if (sel.first < 0) return {row, row};
+    if (row < sel.first) return {row, sel.last};
+    if (row > sel.last) return {sel.first, row};
+    // Inside: the nearer end moves to the row.
+    if (row - sel.first <= sel.last - row) return {row, sel.last};
+    return {sel.first, row};
+}
+
 THistRecorder::THistRecorder(TProgramSettings& settings, THistChecks& checks, THistPrompts prompts,
                              TLanguage lang, char decimal)
     : settings_(settings), checks_(checks), prompts_(std::move(prompts)), lang_(lang), decimal_(decimal) {

@@ -42,6 +42,14 @@ struct THistPrompts {
     std::function<void(const std::string& path)> OpenSpreadsheet;
 };
 
+// The grid's selection, first..last record (0-based); first = -1 for none.
+struct THistSelection {
+    int first = -1, last = -1;
+    bool operator==(const THistSelection&) const = default;
+};
+// Shift+click or a drag to `row` extends the selection from its nearer end.
+THistSelection ExtendSelection(THistSelection selection, int row);
+
 // The check boxes of the questions, kept for the program run (all checked at start).
 struct THistChecks {
     bool confirmStop = true;

@@ -36,6 +36,10 @@ constexpr TText HIST_COMMENT{"Komentarz:", "Comment:"};
 constexpr TText HIST_METER{"Miernik:", "Meter:"};
 constexpr TText HIST_START_DT{"Data, czas rozpoczęcia rejestracji:", "Registration start date/time:"};
 constexpr TText HIST_CHART{"Wykres", "Chart"};
+constexpr TText HIST_SERIES_AVERAGE{"Średnia", "Average"};
+constexpr TText HIST_SERIES_BAND{"Min–max", "Min–max"};
+constexpr TText HIST_SERIES_FULL_SCALE{"Pełny zakres", "Full scale"};
+constexpr TText HIST_SERIES_OVER{"Przekroczenie zakresu", "Over range"};
 
 // Program-lifetime check boxes of the questions.
 constexpr TText HIST_CONFIRM_STOP{"Zawsze potwierdzaj zatrzymanie rejestracji",

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <string_view>
 
 class QAction;
@@ -81,6 +82,9 @@ public:
     // The maker's web page opened by MenuWWW and the logo.
     static QString WebAddress(int language);
 
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> CloseQuery;
+
 signals:
     void PortChosen(int index);
     void RangeChosen(int index);
@@ -89,6 +93,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -57,6 +57,12 @@ public:
     void CloseSettingsPanel() override;
     void ClearMinMaxAv() override;
     void RefreshStatusIcons() override;
+    void HistStatus(const TBytes& frame) override;
+    void HistRange(const TBytes& frame) override;
+
+    class THistLink& History() {
+        return *history_;
+    }
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -64,6 +70,7 @@ private:
     void UpdateIcons(bool statusKnown, bool loopOn);
     void RefreshIcons() { UpdateIcons(iconsStatusKnown_, iconsLoopOn_); }
     void ConnectInfoDialogs();
+    void ConnectHistory(TLanguage lang, char separator);
     void RefreshSettingsDialog(int row) override;
 
     TMainForm& form_;
@@ -76,6 +83,7 @@ private:
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
+    std::unique_ptr<class THistLink> history_; // the measurement history window, when open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive
