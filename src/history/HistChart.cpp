@@ -90,18 +90,13 @@ void THistChart::BuildSeries(TLanguage lang) {
     axisX_->setTickCount(5);
     axisY_ = new QValueAxis;
     axisY_->setLabelFormat("%.6g");
-    axisFullScale_ = new QValueAxis;
-    axisFullScale_->setLabelFormat("%.6g");
-    axisFullScale_->setLabelsColor(QColor(120, 120, 120));
-    axisFullScale_->setGridLineVisible(false);
     c->addAxis(axisX_, Qt::AlignBottom);
     c->addAxis(axisY_, Qt::AlignLeft);
-    c->addAxis(axisFullScale_, Qt::AlignRight);
     for (QAbstractSeries* s :
          std::initializer_list<QAbstractSeries*>{selection_, band_, fullScale_, average_, over_}) {
         c->addSeries(s);
         s->attachAxis(axisX_);
-        s->attachAxis(s == fullScale_ ? axisFullScale_ : axisY_);
+        s->attachAxis(axisY_);
     }
     c->legend()->markers(selection_).first()->setVisible(false);
     setChart(c);
@@ -133,12 +128,11 @@ void THistChart::Draw(double fromMs, double toMs) {
     QList<QPointF> avg, up, low, fs, over;
     avg.reserve(static_cast<qsizetype>(2 * decimated.size()));
     double yMin = std::numeric_limits<double>::max(), yMax = std::numeric_limits<double>::lowest();
-    double fsMax = 0;
+    // The full scale shares the values' axis: a record over range crosses its line.
     for (const THistChartColumn& c : decimated) {
         AddColumn(c, avg, up, low, fs, over, AxisMs(c.firstMs), AxisMs(c.lastMs));
-        for (const double y : {double(c.low), double(c.high), double(c.avgLow), double(c.avgHigh)})
+        for (const double y : {double(c.low), double(c.high), double(c.avgLow), double(c.fullScale)})
             if (std::isfinite(y)) yMin = std::min(yMin, y), yMax = std::max(yMax, y);
-        if (std::isfinite(c.fullScale)) fsMax = std::max(fsMax, double(c.fullScale));
     }
     average_->replace(avg);
     upper_->replace(up);
@@ -149,9 +143,8 @@ void THistChart::Draw(double fromMs, double toMs) {
     const double margin = std::max((yMax - yMin) * 0.05, std::abs(yMax) * 1e-6 + 1e-12);
     axisY_->setRange(std::min(yMin, 0.0) - (yMin < 0 ? margin : 0), yMax + margin);
     axisY_->applyNiceNumbers();
-    axisFullScale_->setRange(0, fsMax > 0 ? fsMax * 1.05 : 1);
-    axisFullScale_->applyNiceNumbers();
-    axisX_->setFormat(toMs - fromMs > MS_PER_DAY / 4 ? "dd.MM HH:mm" : "HH:mm:ss");
+    const double span = toMs - fromMs;
+    axisX_->setFormat(span > MS_PER_DAY / 4 ? "dd.MM HH:mm" : span < 20'000 ? "HH:mm:ss.z" : "HH:mm:ss");
     axisX_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(AxisMs(fromMs))),
                      QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(AxisMs(toMs))));
     DrawSelection();

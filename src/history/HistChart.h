@@ -64,7 +64,6 @@ private:
     QAreaSeries* selection_ = nullptr;
     QDateTimeAxis* axisX_ = nullptr;
     QValueAxis* axisY_ = nullptr;
-    QValueAxis* axisFullScale_ = nullptr; // right: the range steps keep their own scale
     bool zoomed_ = false;
     double viewFrom_ = 0, viewTo_ = 0; // record times shown while zoomed
     int selFirst_ = -1, selLast_ = -1;

@@ -320,7 +320,8 @@ void TFormHistory::OnStatus(const TBytes& frame) {
         if (followLast) {
             const int last = model_->rowCount() - 1;
             Select({last, last});
-            grid_->scrollTo(model_->index(last, 0));
+            // After the view has laid out its new rows.
+            QTimer::singleShot(0, grid_, [this] { grid_->scrollToBottom(); });
         }
     }
 }

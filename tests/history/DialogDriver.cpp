@@ -4,6 +4,7 @@
 #include "ui/ConfBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,8 @@ void TDialogDriver::Poll() {
     if (auto* box = qobject_cast<TConfirmForm*>(modal)) {
         texts.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
         if (!shots_.isEmpty()) SaveScreenshot(*box, shots_ + "-" + QString::number(++shown_));
+        if (auto* check = box->findChild<QCheckBox*>("CheckBox"); check && clearCheckBoxes)
+            check->setChecked(false);
         const QString button = buttons.empty() ? QString("BtnYes") : buttons.front();
         if (!buttons.empty()) buttons.pop_front();
         box->findChild<QPushButton*>(button)->click();

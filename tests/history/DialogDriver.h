@@ -21,6 +21,7 @@ public:
     std::vector<std::string> texts; // every question and message shown, in order
     std::deque<QString> buttons;    // for the next dialogs; "BtnYes" when empty
     std::deque<QString> files;      // names for the next file dialogs; cancelled when empty
+    bool clearCheckBoxes = false;   // untick a dialog's check box before answering
 
 private:
     void Poll();

@@ -247,8 +247,11 @@ TEST_F(HistFormTest, DayOfRecordsOpensAndDrawsPerPixelColumn) {
         s.Average = 800 + 400 * std::sin(static_cast<double>(i) / 40'000.0);
         s.Minimum = s.Average - 15;
         s.Maximum = s.Average + 15;
-        s.FullScale = s.FullScaleAtMin = s.FullScaleAtMax = s.Average > 1000 ? 20000 : 2000;
-        s.Flags = i % 90'000 == 5 ? HIST_OVERRANGE : 0;
+        s.FullScale = s.FullScaleAtMin = s.FullScaleAtMax = 2000;
+        if (i % 90'000 == 5) { // a flash over the range now and then
+            s.Flags = HIST_OVERRANGE;
+            s.Maximum = 2100;
+        }
         s.TempTenths = 231;
     }
     ASSERT_TRUE(WriteHistFile(folder / "day.dat", day, hwHistoryFile, "one day", {}));
