@@ -19,6 +19,8 @@ namespace k730 {
 namespace {
 
 constexpr std::string_view versionTag = "ver. ";
+// Enough of a file's start for its magic, "ver. " and any version text.
+constexpr size_t HEAD_CHECK_BYTES = 64;
 
 constexpr TText meterLabel{"Miernik:", "Meter:"};
 constexpr TText startLabel{"Data, czas rozpoczęcia rejestracji:", "Registration start date/time:"};
@@ -96,10 +98,12 @@ TAppend AppendRecords(const std::string& path, THistData& d, THistWriteKind kind
     if (::flock(fd, LOCK_EX) == 0) {
         bool fits = true;
         if (kind == hwHistoryFile) {
-            const auto bytes = ReadWholeFile(path);
+            // Only the head decides: a day of records is not read again for a few new ones.
+            uint8_t head[HEAD_CHECK_BYTES];
+            const ssize_t got = ::pread(fd, head, sizeof head, 0);
             THistRead check;
-            TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
-            fits = bytes && ReadMagicAndVersion(in, check);
+            TByteReader in(std::span<const uint8_t>(head, got > 0 ? static_cast<size_t>(got) : 0));
+            fits = got > 0 && ReadMagicAndVersion(in, check);
         }
         const off_t end = fits ? ::lseek(fd, 0, SEEK_END) : -1;
         if (end >= 0) {

@@ -4,8 +4,12 @@
 #include "history/HistTexts.h"
 #include "ui/ConfBox.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QProcess>
+
+#include <thread>
 
 namespace k730 {
 
@@ -61,6 +65,20 @@ std::optional<std::string> ChooseSave(QWidget* owner, TLanguage lang, THistTarge
     }
 }
 
+// The work runs on its own thread while this one goes on with answers,
+// ticks and painting; the user's input waits until it is done.
+void RunLong(const std::function<void()>& work) {
+    QEventLoop loop;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QApplication::restoreOverrideCursor();
+}
+
 } // namespace
 
 void CompleteHistPrompts(THistPrompts& p, QWidget* owner, TLanguage lang, const TSpreadsheetProgram& sheet) {
@@ -90,6 +108,7 @@ void CompleteHistPrompts(THistPrompts& p, QWidget* owner, TLanguage lang, const 
         };
     if (!p.ShortenPath)
         p.ShortenPath = [](const std::string& path) { return ShortenPath(Q(path)).toStdString(); };
+    if (!p.RunLong) p.RunLong = RunLong;
     if (!p.OpenSpreadsheet && !sheet.Program.empty())
         p.OpenSpreadsheet = [sheet](const std::string& path) {
             QStringList arguments;

@@ -156,7 +156,9 @@ bool THistRecorder::Open() {
     // Read beside the window's history, so a file that does not read leaves it as it was.
     THistData read;
     std::string comment;
-    if (!ReadHistFile(*path, read, comment)) {
+    bool ok = false;
+    Long([&] { ok = ReadHistFile(*path, read, comment); });
+    if (!ok) {
         prompts_.Message(Text(HIST_READ_FAILED), MB_ICONWARNING);
         return false;
     }
@@ -185,13 +187,36 @@ std::optional<std::string> THistRecorder::SaveTarget(THistTarget target) {
     return path;
 }
 
+void THistRecorder::Long(const std::function<void()>& work) {
+    if (prompts_.RunLong)
+        prompts_.RunLong(work);
+    else
+        work();
+}
+
+// The records made so far are written from a copy, since recording goes on
+// while a long file is written; the counters and names come back afterwards.
 bool THistRecorder::Write(THistTarget target, const std::string& path) {
-    THistData& d = sampler_.Data();
-    if (target == htCsv) return WriteHistCsv(path, d);
+    THistData copy = Data();
+    const uint64_t generation = generation_;
     THistTextFormat format;
     format.lang = lang_;
     format.decimal = decimal_;
-    return WriteHistFile(path, d, target == htHistory ? hwHistoryFile : hwTextExport, comment_, format);
+    const std::string comment = comment_;
+    bool ok = false;
+    Long([&] {
+        ok = target == htCsv ? WriteHistCsv(path, copy)
+                             : WriteHistFile(path, copy, target == htHistory ? hwHistoryFile : hwTextExport,
+                                             comment, format);
+    });
+    THistData& d = sampler_.Data();
+    if (generation == generation_) { // the records were not replaced meanwhile
+        d.SavedCount = copy.SavedCount;
+        d.ExportedCount = copy.ExportedCount;
+        d.FileName = copy.FileName;
+        d.ExportName = copy.ExportName;
+    }
+    return ok;
 }
 
 bool THistRecorder::Save(THistTarget target) {
@@ -202,10 +227,13 @@ bool THistRecorder::Save(THistTarget target) {
         prompts_.Message(FillText(HIST_WRITE_FAILED(lang_), {prompts_.ShortenPath(*path)}), MB_ICONWARNING);
         return false;
     }
-    if (target == htHistory)
-        changed_ = commentChanged_ = false;
-    else
+    if (target == htHistory) {
+        // Records that arrived while the file was written are still to be saved.
+        changed_ = static_cast<size_t>(Data().SavedCount) != Data().Samples.size();
+        commentChanged_ = false;
+    } else {
         Exported(*path);
+    }
     return true;
 }
 

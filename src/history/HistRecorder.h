@@ -40,6 +40,10 @@ struct THistPrompts {
     std::function<std::string(const std::string& path)> ShortenPath;
     // Opens an exported file in the spreadsheet program; empty when none is known.
     std::function<void(const std::string& path)> OpenSpreadsheet;
+    // Runs a long file operation (a day of records) so that the window keeps
+    // drawing and recording meanwhile; `work` touches nothing the window
+    // uses. Run in place when empty.
+    std::function<void(const std::function<void()>& work)> RunLong;
 };
 
 // The grid's selection, first..last record (0-based); first = -1 for none.
@@ -114,6 +118,7 @@ private:
     std::optional<std::string> SaveTarget(THistTarget target);
     bool Write(THistTarget target, const std::string& path);
     void Exported(const std::string& path);
+    void Long(const std::function<void()>& work);
     std::string Text(const TText& t) const { return std::string(t(lang_)); }
 
     TProgramSettings& settings_;

@@ -370,11 +370,6 @@ void TFormHistory::OpenClicked() {
 }
 
 void TFormHistory::Save(THistTarget target) {
-    if (target == htHistory) {
-        // The comment as the memo holds it, lines ended the way the files keep them.
-        const QString text = memoComment_->toPlainText().replace("\n", "\r\n");
-        if (text.toStdString() != recorder_.Comment()) recorder_.CommentEdited(text.toStdString());
-    }
     recorder_.Save(target);
     Refresh();
 }

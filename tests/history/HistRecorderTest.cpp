@@ -250,6 +250,37 @@ TEST_F(HistRecorderTest, SavingTwiceWhileRecordingAppendsOnlyTheNewRecords) {
     EXPECT_EQ(read.Samples.size(), 7u);
 }
 
+TEST_F(HistRecorderTest, RecordsArrivingDuringALongSaveGoWithTheNextOne) {
+    THistPrompts p = Prompts();
+    int longRuns = 0;
+    THistRecorder* self = nullptr;
+    p.RunLong = [&](const std::function<void()>& work) {
+        ++longRuns;
+        work();
+        // While the file was being written, the meter went on answering.
+        if (self->Recording())
+            for (int i = 0; i < 20; ++i)
+                self->OnStatus(HistStatusFrame(3), meter, Tick(160), Days());
+    };
+    THistRecorder rec(settings, checks, p, langEnglish, ',');
+    self = &rec;
+    rec.StartStop(meter, Tick(10), Days());
+    while (rec.Data().Samples.size() < 4)
+        rec.OnStatus(HistStatusFrame(3), meter, Tick(160), Days());
+    savePath = folder / "long.dat";
+    ASSERT_TRUE(rec.Save(htHistory));
+    EXPECT_EQ(longRuns, 1);
+    EXPECT_EQ(rec.Data().SavedCount, 4) << "what the file holds, not what arrived meanwhile";
+    EXPECT_GT(rec.Data().Samples.size(), 4u);
+    EXPECT_TRUE(rec.Changed()) << "the records that came during the save are not saved yet";
+    rec.StartStop(meter, Tick(10), Days());
+    ASSERT_TRUE(rec.Save(htHistory));
+    THistData read;
+    std::string comment;
+    ASSERT_TRUE(ReadHistFile(*savePath, read, comment));
+    EXPECT_EQ(read.Samples, rec.Data().Samples);
+}
+
 TEST_F(HistRecorderTest, ExportOffersTheSpreadsheetOnlyWhenThereIsOne) {
     Record(2);
     savePath = folder / "out.txt";
