@@ -2,8 +2,6 @@
 
 #include "main/TriggerPacing.h"
 
-#include <chrono>
-
 namespace k730 {
 
 THistMeasThread::THistMeasThread(TNewFirmware newFirmware, TNow now, TPost post)
@@ -16,37 +14,21 @@ THistMeasThread::~THistMeasThread() {
 }
 
 void THistMeasThread::Trigger() {
-    {
-        std::lock_guard lock(mutex_);
-        trigger_ = true;
-    }
-    cv_.notify_all();
+    wait_.Wake();
 }
 
 void THistMeasThread::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    cv_.notify_all();
-}
-
-bool THistMeasThread::Wait(uint32_t ms, bool triggerable) {
-    std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stop_ || (triggerable && trigger_); });
-    // A trigger during the first wait stays set for the first round.
-    if (triggerable) trigger_ = false;
-    return stop_;
+    wait_.Stop();
 }
 
 void THistMeasThread::Run() {
     const uint32_t start = now_();
-    if (Wait(HIST_TICK_MS, false)) return;
+    if (wait_.Wait(HIST_TICK_MS, false)) return;
     const uint32_t waited = now_() - start;
     const uint32_t late = waited > HIST_TICK_MS ? waited - HIST_TICK_MS : 0;
     // Recording or not, a tick comes every round, and at once on a trigger.
     for (;;) {
-        if (Wait(TriggerFirstWait(HistTickPeriod(newFirmware_()), late), true)) return;
+        if (wait_.Wait(TriggerFirstWait(HistTickPeriod(newFirmware_()), late), true)) return;
         post_();
     }
 }

@@ -6,10 +6,10 @@
 // and hands the tick to the main thread; everything else happens there.
 #pragma once
 
-#include <condition_variable>
+#include "main/StopWakeWait.h"
+
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace k730 {
@@ -40,16 +40,11 @@ public:
 
 private:
     void Run();
-    // Waits up to ms for Stop or Trigger; true when stopped. A trigger is taken.
-    bool Wait(uint32_t ms, bool triggerable);
 
     TNewFirmware newFirmware_;
     TNow now_;
     TPost post_;
-    std::mutex mutex_;           // guards stop_ and trigger_
-    std::condition_variable cv_; // signalled by Trigger and Stop
-    bool stop_ = false;
-    bool trigger_ = false;
+    TStopWakeWait wait_; // woken by Trigger
     std::thread thread_; // last: starts once everything above exists
 };
 

@@ -8,6 +8,7 @@
 #include "history/HistFakes.h"
 #include "history/HistTexts.h"
 #include "history/K730HistMeas.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/TestSupport.h"
 #include "ui/ConfBox.h"
@@ -33,15 +34,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::HistStatusFrame;
-
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return done();
-        },
-        limit);
-}
 
 class HistFormTest : public ::testing::Test {
 protected:
@@ -145,7 +137,7 @@ TEST_F(HistFormTest, RecordingFillsTheGridAndTheChartAndFollowsTheLastRecord) {
     EXPECT_NE(Text("LabelStartDT"), "-----");
     EXPECT_EQ(form->Selection(), (THistSelection{23, 23})) << "the selection stays on the newest record";
     EXPECT_FALSE(Child<QPushButton>("BtnClearSample")->isEnabled()) << "no deleting while recording";
-    ASSERT_TRUE(Pump([&] { return form->Chart()->AveragePointCount() >= 24; }, 2s));
+    ASSERT_TRUE(test::PumpUntil([&] { return form->Chart()->AveragePointCount() >= 24; }, 2s));
     test::SaveScreenshot(*form, "hist-recording-en");
 }
 
@@ -155,7 +147,7 @@ TEST_F(HistFormTest, RecordingInPolish) {
     Record(30);
     EXPECT_EQ(Text("BtnStartStop"), "Stop");
     EXPECT_EQ(form->Grid()->model()->index(0, 1).data().toString(), "NIE");
-    ASSERT_TRUE(Pump([&] { return form->Chart()->AveragePointCount() >= 30; }, 2s));
+    ASSERT_TRUE(test::PumpUntil([&] { return form->Chart()->AveragePointCount() >= 30; }, 2s));
     test::SaveScreenshot(*form, "hist-recording-pl");
 }
 
@@ -215,7 +207,7 @@ TEST_F(HistFormTest, AutoRangeBoxAndTheMenuItemFollowEachOther) {
 
 TEST_F(HistFormTest, ThreadTicksBecomeStatusRequests) {
     Open();
-    ASSERT_TRUE(Pump([&] { return sent.size() >= 3; }, 3s));
+    ASSERT_TRUE(test::PumpUntil([&] { return sent.size() >= 3; }, 3s));
     EXPECT_FALSE(sent.front().range);
 }
 
@@ -232,7 +224,7 @@ TEST_F(HistFormTest, ClosingWithUnsavedRecordsAsksAndNoKeepsTheWindow) {
               "WARNING\nHistory registration in progress.\nData will be lost.\nAre you sure to continue?")
         << "the dialog shows the lines of the text";
     form->close();
-    EXPECT_TRUE(Pump([&] { return destroyed; }, 2s)) << "Yes closes and frees the window";
+    EXPECT_TRUE(test::PumpUntil([&] { return destroyed; }, 2s)) << "Yes closes and frees the window";
 }
 
 TEST_F(HistFormTest, DayOfRecordsOpensAndDrawsPerPixelColumn) {
@@ -265,7 +257,7 @@ TEST_F(HistFormTest, DayOfRecordsOpensAndDrawsPerPixelColumn) {
     EXPECT_FALSE(form->Recorder().Unsaved());
     form->Grid()->scrollToBottom();
     EXPECT_EQ(form->Grid()->model()->index(539'999, 0).data().toString(), "24:00:00.00");
-    ASSERT_TRUE(Pump([&] { return form->Chart()->AveragePointCount() > 0; }, 2s));
+    ASSERT_TRUE(test::PumpUntil([&] { return form->Chart()->AveragePointCount() > 0; }, 2s));
     EXPECT_LE(form->Chart()->AveragePointCount(), 2 * form->Chart()->width())
         << "one or two per pixel column";
     test::SaveScreenshot(*form, "hist-day-en");

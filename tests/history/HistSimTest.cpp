@@ -8,6 +8,7 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -59,7 +60,7 @@ protected:
         ASSERT_GT(index, 0);
         device->setCurrentIndex(index);
         emit device->activated(index);
-        ASSERT_TRUE(Pump([&] { return session->Controller().State() == stIdentified; }, 10s));
+        ASSERT_TRUE(test::PumpUntil([&] { return session->Controller().State() == stIdentified; }, 10s));
         main->Action("MenuHistMeas")->trigger();
         form = session->History().Form();
         ASSERT_NE(form, nullptr);
@@ -72,14 +73,6 @@ protected:
         fs::remove_all(dir);
     }
 
-    static bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        return test::WaitFor(
-            [&] {
-                QApplication::processEvents(QEventLoop::AllEvents, 20);
-                return done();
-            },
-            limit);
-    }
     template <typename T = QWidget> T* Child(const char* name) const {
         return form->findChild<T*>(QString::fromUtf8(name));
     }
@@ -90,7 +83,7 @@ protected:
     }
     const std::vector<HistSample>& Records() const { return form->Recorder().Data().Samples; }
     bool RecordsReach(size_t n, std::chrono::milliseconds limit = 15s) {
-        return Pump([&] { return Records().size() >= n; }, limit);
+        return test::PumpUntil([&] { return Records().size() >= n; }, limit);
     }
 
     test::TTempFolder folder;
@@ -151,11 +144,13 @@ TEST_F(HistSimTest, WindowChangesRangesByItselfWhileRecording) {
     ASSERT_TRUE(RecordsReach(3));
     EXPECT_FLOAT_EQ(Records().back().FullScale, 2000);
     sim->Control("light steps 3 5000 500");
-    ASSERT_TRUE(Pump([&] { return !Records().empty() && Records().back().FullScale == 20000; }, 10s))
+    ASSERT_TRUE(
+        test::PumpUntil([&] { return !Records().empty() && Records().back().FullScale == 20000; }, 10s))
         << "5 klx does not fit the 2 klx range";
     EXPECT_NE(sim->Control("get").find("range=2"), std::string::npos);
     EXPECT_NEAR(Records().back().Average, 5000, 5);
-    ASSERT_TRUE(Pump([&] { return Records().back().FullScale == 2000; }, 10s)) << "and 500 lx goes back down";
+    ASSERT_TRUE(test::PumpUntil([&] { return Records().back().FullScale == 2000; }, 10s))
+        << "and 500 lx goes back down";
     EXPECT_NEAR(Records().back().Average, 500, 1);
     test::SaveScreenshot(*form, "hist-sim-ranging");
 }
