@@ -24,12 +24,17 @@ void THistMeasThread::Stop() {
 void THistMeasThread::Run() {
     const uint32_t start = now_();
     if (wait_.Wait(HIST_TICK_MS, false)) return;
-    const uint32_t waited = now_() - start;
-    const uint32_t late = waited > HIST_TICK_MS ? waited - HIST_TICK_MS : 0;
-    // Recording or not, a tick comes every round, and at once on a trigger.
+    // Ticks keep to a grid of due ticks one period apart, counted from the
+    // end of the first wait, so a late wake-up is not carried into the next
+    // round; a trigger ticks at once and leaves the grid as it was.
+    uint32_t due = start + HIST_TICK_MS + HistTickPeriod(newFirmware_());
     for (;;) {
-        if (wait_.Wait(TriggerFirstWait(HistTickPeriod(newFirmware_()), late), true)) return;
+        if (wait_.Wait(TriggerNextWait(now_(), due, 0, HistTickPeriod(newFirmware_()), 0), true)) return;
         post_();
+        const uint32_t now = now_();
+        if (static_cast<int32_t>(now - due) < 0) continue; // triggered before the due tick
+        due += HistTickPeriod(newFirmware_());
+        if (static_cast<int32_t>(due - now) <= 0) due = now + HistTickPeriod(newFirmware_()); // far behind
     }
 }
 

@@ -1,9 +1,9 @@
 // THistMeasThread: paces the status requests while the measurement history
 // window is open. After a first wait of 160 ms it ticks every 144 ms for a
 // meter with new firmware (which marks fresh results, so polling a little
-// faster than the converter loses none) and every 160 ms otherwise, less how
-// far the first wait overran; a trigger makes it tick at once. It only waits
-// and hands the tick to the main thread; everything else happens there.
+// faster than the converter loses none) and every 160 ms otherwise; a
+// trigger makes it tick at once. It only waits and hands the tick to the
+// main thread; everything else happens there.
 #pragma once
 
 #include "main/StopWakeWait.h"

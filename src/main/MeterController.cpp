@@ -398,6 +398,7 @@ void TMeterController::CalibrationClosed(uint32_t now) {
 
 void TMeterController::SetHistoryOpen(bool open) {
     historyOpen_ = open;
+    historyOwed_ = false;
     scheduler_.SetHistoryWindowOpen(open);
 }
 
@@ -408,6 +409,8 @@ void TMeterController::HistoryRequest(std::optional<uint8_t> range, uint32_t now
         QueueItem(TQueueItem{{CMD_RANGE, *range}, {}}, false, true, now);
     else if (!scheduler_.Holds(CMD_STATUS))
         QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, true, now);
+    else
+        historyOwed_ = true; // goes out with that answer, not a whole period later
 }
 
 void TMeterController::SetTrafficOpen(bool open) {

@@ -211,6 +211,7 @@ private:
     bool serviceOpen_ = false;
     bool calibrationOpen_ = false;
     bool historyOpen_ = false;
+    bool historyOwed_ = false; // a history tick found its status request unanswered
     bool trafficOpen_ = false;
     bool closing_ = false;
 };

@@ -66,9 +66,12 @@ TEST_F(HistControllerTest, WindowSendsOneStatusRequestAtATime) {
     EXPECT_EQ(Sent(CMD_STATUS), before + 1) << "the first one still waits for its answer";
     Receive(StatusAnswer(3, 0));
     EXPECT_EQ(hooks.histStatus, 1);
+    EXPECT_EQ(Sent(CMD_STATUS), before + 2) << "the tick that had to wait goes out with the answer";
+    Receive(StatusAnswer(3, 0));
     EXPECT_TRUE(ctl.Scheduler().QueueEmpty());
+    EXPECT_EQ(Sent(CMD_STATUS), before + 2) << "owed once only";
     ctl.HistoryRequest(std::nullopt, now += 144);
-    EXPECT_EQ(Sent(CMD_STATUS), before + 2);
+    EXPECT_EQ(Sent(CMD_STATUS), before + 3);
     EXPECT_EQ(ctl.PollPeriod(), 160u);
 }
 
