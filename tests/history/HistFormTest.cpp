@@ -45,7 +45,7 @@ protected:
         host.Send = [this](const THistRequest& r) { sent.push_back(r); };
         host.AutoRangeSet = [this](bool on) { menuAutoRange = on; };
         host.Destroyed = [this] { destroyed = true; };
-        form = new TFormHistory(lang, ',', settings, checks, host, false, {});
+        form = new TFormHistory(lang, ',', settings, checks, host, false, sheet);
         form->show();
         QApplication::processEvents();
     }
@@ -82,6 +82,7 @@ protected:
     std::vector<THistRequest> sent;
     bool menuAutoRange = false;
     bool destroyed = false;
+    TSpreadsheetProgram sheet;
     QPointer<TFormHistory> form;
 };
 
@@ -225,6 +226,43 @@ TEST_F(HistFormTest, ClosingWithUnsavedRecordsAsksAndNoKeepsTheWindow) {
         << "the dialog shows the lines of the text";
     form->close();
     EXPECT_TRUE(test::PumpUntil([&] { return destroyed; }, 2s)) << "Yes closes and frees the window";
+}
+
+// The remaining questions and messages, each shown by the real dialog.
+TEST_F(HistFormTest, NoteClearReadWriteAndExportMessages) {
+    sheet.Program = "/bin/true"; // a spreadsheet program is known
+    meter.ConvCount = 6;         // the meter averages 960 ms
+    Open();
+    test::TDialogDriver dialogs("hist-message");
+    dialogs.clearCheckBoxes = true;
+    auto* field = Child<QLineEdit>("EditAverTime");
+    field->selectAll();
+    QTest::keyClicks(field, "0");
+    Child<QPushButton>("BtnStartStop")->click();
+    Record(3);
+    Child<QPushButton>("BtnStartStop")->click();
+    QTest::keyClicks(Child<QPlainTextEdit>("MemoComment"), "lamp A");
+    dialogs.buttons = {"BtnNo"};
+    Child<QPushButton>("BtnClearData")->click();
+    test::WriteBytes(folder / "bad.dat", test::Text("K730 HISTORY ver. 9.9 "));
+    dialogs.buttons = {"BtnYes"}; // the loss question before opening
+    dialogs.files = {QString::fromStdString(folder / "bad.dat")};
+    Child<QPushButton>("BtnOpen")->click();
+    dialogs.files = {"/proc/k730-history-test.dat"};
+    Child<QPushButton>("BtnSave")->click();
+    dialogs.files = {QString::fromStdString(folder / "out.txt")};
+    Child<QAbstractButton>("BtnExport")->click();
+    const std::vector<std::string> expected = {
+        "NOTE\nMeter averaging time is longer\nthan history averaging time.",
+        "Stop history registration?",
+        "Clear history log and comment?",
+        "WARNING\nHistory log was changed.\nData will be lost.\nAre you sure to continue?",
+        "Reading history log was unsuccessful.",
+        "Error during writing file:\n/proc/k730-history-test.dat\nCheck if it is open by another "
+        "application.",
+        "Data exported to file:\n" + folder / "out.txt"};
+    EXPECT_EQ(dialogs.texts, expected);
+    EXPECT_EQ(form->Grid()->model()->rowCount(), 3) << "the file that did not read changed nothing";
 }
 
 TEST_F(HistFormTest, DayOfRecordsOpensAndDrawsPerPixelColumn) {
