@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace k730 {
 namespace {
@@ -150,6 +151,25 @@ TEST_F(HistFormTest, RecordingInPolish) {
     EXPECT_EQ(form->Grid()->model()->index(0, 1).data().toString(), "NIE");
     ASSERT_TRUE(test::PumpUntil([&] { return form->Chart()->AveragePointCount() >= 30; }, 2s));
     test::SaveScreenshot(*form, "hist-recording-pl");
+}
+
+TEST_F(HistFormTest, ChartZoomsWithTheWheelAndADoubleClickShowsAllAgain) {
+    Open();
+    Child<QPushButton>("BtnStartStop")->click();
+    Record(40);
+    THistChart* chart = form->Chart();
+    ASSERT_TRUE(test::PumpUntil([&] { return chart->AveragePointCount() >= 40; }, 2s));
+    const QPointF centre = chart->viewport()->rect().center();
+    QWheelEvent wheel(centre, chart->viewport()->mapToGlobal(centre), {}, {0, 3 * 120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart->viewport(), &wheel);
+    EXPECT_TRUE(chart->Zoomed());
+    EXPECT_LT(chart->AveragePointCount(), 40) << "only the records of the zoomed span are drawn";
+    Record(45);
+    EXPECT_TRUE(chart->Zoomed()) << "a zoomed chart stays where the user put it";
+    QTest::mouseDClick(chart->viewport(), Qt::LeftButton, {}, centre.toPoint());
+    EXPECT_FALSE(chart->Zoomed());
+    ASSERT_TRUE(test::PumpUntil([&] { return chart->AveragePointCount() >= 45; }, 2s)) << "and follows again";
 }
 
 TEST_F(HistFormTest, AveragingFieldSetsTheIntervalAndItsUnit) {
