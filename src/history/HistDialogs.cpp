@@ -33,11 +33,11 @@ const TText& FilterOf(THistTarget target) {
 }
 
 std::optional<std::string> ChooseOpen(QWidget* owner, TLanguage lang, const std::string& folder) {
-    QFileDialog dialog(owner);
+    // Started in the folder at once, not first in the toolkit's last visited one.
+    QFileDialog dialog(owner, {}, Q(folder));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setFilter(dialog.filter() | QDir::Hidden);
-    dialog.setDirectory(Q(folder));
     dialog.setNameFilters(NameFilters(HIST_FILTER_DATA(lang)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
@@ -46,11 +46,9 @@ std::optional<std::string> ChooseOpen(QWidget* owner, TLanguage lang, const std:
 // The dialog closes only on a name that passed the overwrite question and the target checks.
 std::optional<std::string> ChooseSave(QWidget* owner, TLanguage lang, THistTarget target,
                                       const std::string& folder, const std::string& preset) {
-    QFileDialog dialog(owner);
-    if (target != htHistory) dialog.setWindowTitle(Q(HIST_EXPORT_TITLE(lang)));
+    QFileDialog dialog(owner, target != htHistory ? Q(HIST_EXPORT_TITLE(lang)) : QString(), Q(folder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOptions(QFileDialog::DontConfirmOverwrite);
-    dialog.setDirectory(Q(folder));
     dialog.setNameFilters(NameFilters(FilterOf(target)(lang)));
     if (!preset.empty()) dialog.selectFile(Q(preset));
     for (;;) {
