@@ -68,6 +68,8 @@ void THistChart::BuildSeries(TLanguage lang) {
     upper_ = Line(Qt::transparent, 0);
     lower_ = Line(Qt::transparent, 0);
     band_ = new QAreaSeries(upper_, lower_);
+    upper_->setParent(band_); // an area series does not own its edges
+    lower_->setParent(band_);
     band_->setName(Q(HIST_SERIES_BAND, lang));
     band_->setBrush(QColor(70, 130, 220, 70));
     band_->setPen(Qt::NoPen);
@@ -83,6 +85,8 @@ void THistChart::BuildSeries(TLanguage lang) {
     selUpper_ = Line(Qt::transparent, 0);
     selLower_ = Line(Qt::transparent, 0);
     selection_ = new QAreaSeries(selUpper_, selLower_);
+    selUpper_->setParent(selection_);
+    selLower_->setParent(selection_);
     selection_->setBrush(QColor(255, 190, 0, 70));
     selection_->setPen(Qt::NoPen);
     axisX_ = new QDateTimeAxis;
