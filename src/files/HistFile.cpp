@@ -19,12 +19,12 @@ namespace k730 {
 namespace {
 
 constexpr std::string_view versionTag = "ver. ";
+// Enough of a file's start for its magic, "ver. " and any version text.
+constexpr size_t HEAD_CHECK_BYTES = 64;
 
 constexpr TText meterLabel{"Miernik:", "Meter:"};
 constexpr TText startLabel{"Data, czas rozpoczęcia rejestracji:", "Registration start date/time:"};
 constexpr TText intervalLabel{"Okres rejestracji ", "Registration interval "};
-constexpr TText yesText{"TAK", "YES"};
-constexpr TText noText{"NIE", "NO"};
 
 bool ReadSample(TByteReader& in, HistSample& s) {
     return in.I32(s.TimeMs) && in.U(s.Resolution) && in.U(s.Flags) && in.F32(s.Average) &&
@@ -68,22 +68,6 @@ std::string Two(long v) {
     return text;
 }
 
-std::string ElapsedText(long long ms, bool hundredths, const THistTextFormat& f) {
-    if (ms < 0) ms = 0;
-    std::string text = std::to_string(ms / 3'600'000) + f.timeSep + Two(static_cast<long>(ms / 60'000 % 60)) +
-                       f.timeSep + Two(static_cast<long>(ms / 1000 % 60));
-    if (hundredths) text += f.decimal + Two(static_cast<long>(ms % 1000 / 10));
-    return text;
-}
-
-// Symbol and unit of the recorded kind; "E" without a unit for an unknown kind.
-std::string ValueHeader(const THistData& d, const char* suffix) {
-    if (d.MeterKind < 1 || d.MeterKind > 4) return std::string("E") + suffix;
-    const uint8_t lum = d.LumMode != 0 ? 1 : 0;
-    return std::string(1, QuantitySymbol(d.MeterKind, lum)) + suffix + " [" +
-           std::string(MeterUnitText(d.MeterKind, lum)) + "]";
-}
-
 std::string IntervalLine(const THistData& d, TLanguage lang) {
     if (d.IntervalMs <= 0) return {};
     std::string line(intervalLabel(lang));
@@ -114,10 +98,12 @@ TAppend AppendRecords(const std::string& path, THistData& d, THistWriteKind kind
     if (::flock(fd, LOCK_EX) == 0) {
         bool fits = true;
         if (kind == hwHistoryFile) {
-            const auto bytes = ReadWholeFile(path, HIST_FILE_LIMIT);
+            // Only the head decides: a day of records is not read again for a few new ones.
+            uint8_t head[HEAD_CHECK_BYTES];
+            const ssize_t got = ::pread(fd, head, sizeof head, 0);
             THistRead check;
-            TByteReader in(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>());
-            fits = bytes && ReadMagicAndVersion(in, check);
+            TByteReader in(std::span<const uint8_t>(head, got > 0 ? static_cast<size_t>(got) : 0));
+            fits = got > 0 && ReadMagicAndVersion(in, check);
         }
         const off_t end = fits ? ::lseek(fd, 0, SEEK_END) : -1;
         if (end >= 0) {
@@ -156,6 +142,27 @@ bool RewriteFile(const std::string& path, THistData& d, THistWriteKind kind, con
 }
 
 } // namespace
+
+std::string HistElapsedText(long long ms, bool hundredths, char decimal, char timeSep) {
+    if (ms < 0) ms = 0;
+    std::string text = std::to_string(ms / 3'600'000) + timeSep + Two(static_cast<long>(ms / 60'000 % 60)) +
+                       timeSep + Two(static_cast<long>(ms / 1000 % 60));
+    if (hundredths) text += decimal + Two(static_cast<long>(ms % 1000 / 10));
+    return text;
+}
+
+long long HistRecordTimeMs(const THistData& d, size_t index) {
+    return d.IntervalMs >= 1 ? static_cast<long long>(d.IntervalMs) * static_cast<long long>(index + 1)
+                             : d.Samples[index].TimeMs;
+}
+
+std::string HistValueHeader(const THistData& d, std::string_view suffix, bool withUnit) {
+    if (d.MeterKind < 1 || d.MeterKind > 4) return "E" + std::string(suffix);
+    const uint8_t lum = d.LumMode != 0 ? 1 : 0;
+    std::string header = QuantitySymbol(d.MeterKind, lum) + std::string(suffix);
+    if (withUnit) header += " [" + std::string(MeterUnitText(d.MeterKind, lum)) + "]";
+    return header;
+}
 
 std::string DisplayHistValue(float value, float fullScale, char decimal) {
     return FormatMeasuredValue(18, DigitsForRange(18, fullScale), fullScale, value, decimal).text;
@@ -247,20 +254,17 @@ std::string HistExportHead(const THistData& d, const std::string& comment, const
     out += std::string(startLabel(f.lang)) + "\t" + FormatDate(d.StartDateTime, f.dateSep) + " " +
            FormatTimeHNS(d.StartDateTime, f.timeSep) + "\r\n";
     out += IntervalLine(d, f.lang);
-    out += std::string("t [h") + f.timeSep + "m" + f.timeSep + "s]\tOVER\t" + ValueHeader(d, "") + "\t" +
-           ValueHeader(d, "min") + "\t" + ValueHeader(d, "max") + "\tT [°C]\r\n";
+    out += std::string("t [h") + f.timeSep + "m" + f.timeSep + "s]\tOVER\t" + HistValueHeader(d, "", true) +
+           "\t" + HistValueHeader(d, "min", true) + "\t" + HistValueHeader(d, "max", true) + "\tT [°C]\r\n";
     return out;
 }
 
 std::string HistExportLine(const THistData& d, size_t index, const THistTextFormat& f) {
     const HistSample& s = d.Samples[index];
-    const long long ms = d.IntervalMs >= 1
-                             ? static_cast<long long>(d.IntervalMs) * static_cast<long long>(index + 1)
-                             : s.TimeMs;
     const bool over = (s.Flags & HIST_OVERRANGE) != 0;
-    return ElapsedText(ms, d.IntervalMs < 1000, f) + "\t" + std::string((over ? yesText : noText)(f.lang)) +
-           "\t" + f.value(s.Average, s.FullScale, f.decimal) + "\t" +
-           f.value(s.Minimum, s.FullScaleAtMin, f.decimal) + "\t" +
+    return HistElapsedText(HistRecordTimeMs(d, index), d.IntervalMs < 1000, f.decimal, f.timeSep) + "\t" +
+           std::string(NoYesText(over ? 1 : 0, f.lang)) + "\t" + f.value(s.Average, s.FullScale, f.decimal) +
+           "\t" + f.value(s.Minimum, s.FullScaleAtMin, f.decimal) + "\t" +
            f.value(s.Maximum, s.FullScaleAtMax, f.decimal) + "\t" +
            filetext::Fixed(s.TempTenths / 10.0, 15, 1, f.decimal) + "\r\n";
 }

@@ -55,6 +55,17 @@ enum THistWriteKind { hwHistoryFile, hwTextExport };
 bool WriteHistFile(const std::string& path, THistData& data, THistWriteKind kind, const std::string& comment,
                    const THistTextFormat& format);
 
+// A record's time from the registration start: the interval times its
+// number when the history has an interval, else the time stored with it.
+long long HistRecordTimeMs(const THistData& data, size_t index);
+// Hours (at least one digit), minutes and seconds; with `hundredths` also the
+// decimal separator and two digits of hundredths.
+std::string HistElapsedText(long long ms, bool hundredths, char decimal, char timeSep);
+// A value column's header: the quantity symbol of the recorded kind ("E" for
+// an unknown kind) with the suffix ("min", "max"), then " [unit]" when wanted
+// and the kind is known.
+std::string HistValueHeader(const THistData& data, std::string_view suffix, bool withUnit);
+
 // Pieces of the files, UTF-8 for the texts.
 TBytes HistFileHead(const THistData& data, const std::string& comment, TLanguage lang);
 TBytes HistSampleBytes(const HistSample& s);

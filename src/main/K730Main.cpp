@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -492,6 +493,11 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (CloseQuery && !CloseQuery()) return event->ignore();
+    QMainWindow::closeEvent(event);
 }
 
 // Minimising the main window takes the program's other windows with it.

@@ -90,6 +90,9 @@ public:
     // put their own). False when nothing could open it.
     void SetUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
 
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> CloseQuery;
+
 signals:
     void PortChosen(int index);
     void RangeChosen(int index);
@@ -98,6 +101,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

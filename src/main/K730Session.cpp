@@ -1,5 +1,6 @@
 #include "main/K730Session.h"
 
+#include "history/HistLink.h"
 #include "main/DisplayReading.h"
 #include "main/InfoDialogTexts.h"
 #include "main/K730AboutMeter.h"
@@ -68,6 +69,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     host.ShowCollectedMessages = [this] { ShowCollectedMessages(); };
     host.RefreshIcons = [this] { RefreshIcons(); };
     host.RefreshSettingsDialog = [this](int row) { RefreshSettingsDialog(row); };
+    host.HistoryRecording = [this] { return history_ && history_->Recording(); };
     commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
@@ -75,6 +77,23 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
                                               TemplateLibraryPath(DataFolder().toStdString()),
                                               [this] { return Now(); });
+    ConnectHistory(config.language, config.decimalSeparator);
+}
+
+// The measurement history window, and the main window's question before it closes.
+void TMainSession::ConnectHistory(TLanguage lang, char separator) {
+    history_ = std::make_unique<THistLink>(
+        form_, *controller_, settings_, lang, separator, [this] { return Now(); },
+        [this] {
+            commands_->PollPeriodChanged();
+            RefreshSettingsDialog(-1);
+        });
+    if (QAction* open = form_.Action("MenuHistMeas"))
+        connect(open, &QAction::triggered, this, [this] { history_->Open(); });
+    form_.CloseQuery = [this] {
+        const std::string question = history_->CloseQuestion();
+        return question.empty() || ConfYesNoDefault(&form_, Q(question), "K730", MB_ICONWARNING, 1);
+    };
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -150,6 +169,8 @@ void TMainSession::Close() {
     showSettings_.reset();
     vudIDO_.reset();
     service_.reset();
+    history_->Close();
+    form_.CloseQuery = nullptr;
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();
@@ -278,6 +299,16 @@ void TMainSession::ServiceDefaultRange(uint8_t index) {
 
 void TMainSession::ServiceStatus(const TBytes& frame) {
     service_->Status(frame);
+}
+
+// --- the measurement history window ------------------------------------------------
+
+void TMainSession::HistStatus(const TBytes& frame) {
+    history_->Status(frame);
+}
+
+void TMainSession::HistRange(const TBytes& frame) {
+    history_->Range(frame);
 }
 
 void TMainSession::UpdateIcons(bool statusKnown, bool loopOn) {

@@ -77,6 +77,12 @@ public:
     void ServiceConfig(uint8_t config) override;
     void ServiceDefaultRange(uint8_t index) override;
     void ServiceStatus(const TBytes& frame) override;
+    void HistStatus(const TBytes& frame) override;
+    void HistRange(const TBytes& frame) override;
+
+    class THistLink& History() {
+        return *history_;
+    }
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -85,6 +91,7 @@ private:
     void RefreshIcons() { UpdateIcons(iconsStatusKnown_, iconsLoopOn_); }
     void ConnectInfoDialogs();
     void TellAccessDenied(const std::string& port);
+    void ConnectHistory(TLanguage lang, char separator);
     void RefreshSettingsDialog(int row) override;
 
     TMainForm& form_;
@@ -99,6 +106,7 @@ private:
     std::unique_ptr<TMainCommands> commands_;
     std::unique_ptr<class TVudIDOLink> vudIDO_; // the traffic viewer while it is open
     std::unique_ptr<TServiceLink> service_;     // the service window, while open
+    std::unique_ptr<class THistLink> history_; // the measurement history window, when open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -61,7 +61,7 @@ TMainCommands::TMainCommands(TMainForm& form, TMeterController& controller, TPro
     Connect("MenuShowIconStatus", &TMainCommands::IconStripToggled);
     Connect("MenuStayOnTop", &TMainCommands::StayOnTopToggled);
     for (const char* later :
-         {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistMeas", "MenuHistCAL"})
+         {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistCAL"})
         Connect(later, &TMainCommands::NotYetAvailable);
     for (const auto& [button, item] :
          {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
@@ -252,6 +252,10 @@ void TMainCommands::PanelClosed() {
     form_.CloseSettingsPanel();
 }
 
+void TMainCommands::PollPeriodChanged() {
+    if (form_.SettingsPanelOpen()) form_.SettingsPanel()->UpdateInputs(PanelInputs());
+}
+
 // --- ranges -------------------------------------------------------------------------------
 
 void TMainCommands::RangeChosen(int index) {
@@ -271,7 +275,8 @@ void TMainCommands::AutoRangeToggled() {
 }
 
 bool TMainCommands::AfterStatus(const TMeterInfo& info, const TStatusAnswer& status) {
-    if (settings_.AutoRange) {
+    const bool historyRanges = host_.HistoryRecording && host_.HistoryRecording();
+    if (settings_.AutoRange && !historyRanges) {
         if (const auto target = AutoRangeTarget(info, RangeReadingFrom(status))) {
             controller_.Info().RangeChangePending = true;
             controller_.QueueRange(static_cast<uint8_t>(*target), host_.Now());

@@ -40,6 +40,7 @@ struct TCommandHost {
     std::function<void()> ShowCollectedMessages; // answers' messages, shown after processing
     std::function<void()> RefreshIcons;          // the status icon strip from the settings
     std::function<void(int row)> RefreshSettingsDialog;
+    std::function<bool()> HistoryRecording; // the history window ranges by itself while it records
 };
 
 class TMainCommands : public QObject {
@@ -59,6 +60,9 @@ public:
     void ResetStats();
     // The controller closed the settings panel (mode already 0).
     void PanelClosed();
+    // The poll period changed (the history window came or went): an open
+    // panel shows its times again.
+    void PollPeriodChanged();
 
     const TMinMaxAv& Stats() const { return stats_; }
 

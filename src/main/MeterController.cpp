@@ -225,22 +225,7 @@ void TMeterController::OnTick(uint32_t now) {
     const TRequestSlot& status = scheduler_.Slot(slotStatus);
     const bool active = autoPolling_ || (settingsMode_ & smZeroRunning) != 0 ||
                         status.alternateDueTick != 0 || calibrationOpen_;
-    if (!active) return;
-    if (requestPendingSince_ != 0 && now - requestPendingSince_ >= answerTimeLimit_) {
-        scheduler_.ResetSlots(false, true);
-        if (settingsMode_ < smPanelAverage) CloseSettingsPanel();
-        if (serviceOpen_) hooks_.ServiceNotify(snAnswerOverdue);
-        requestPendingSince_ = NonZero(now);
-        identified_ = false;
-        // Bytes older than the answer limit cannot belong to the answer
-        // awaited; a stray start byte among them would hold every later one.
-        EmptyReceiveBuffer();
-        hooks_.ReadingStale();
-        if (autoPolling_) merBusAddress_ = MERBUS_BROADCAST;
-        SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
-        Publish();
-        return;
-    }
+    if (!active || HandleOverdue(now)) return;
     if (!scheduler_.QueueEmpty() || scheduler_.Slot(slotIdentify).pending || busyCount_ > 0) return;
     // One request at a time: a timed request waits for the answer to the one
     // on the line, whose scan or the next tick sends it. Sent beside it, each
@@ -248,6 +233,23 @@ void TMeterController::OnTick(uint32_t now) {
     if (requestPendingSince_ != 0) return;
     scheduler_.Scan(merBusAddress_, NonZero(now), now);
     Publish();
+}
+
+bool TMeterController::HandleOverdue(uint32_t now) {
+    if (requestPendingSince_ == 0 || now - requestPendingSince_ < answerTimeLimit_) return false;
+    scheduler_.ResetSlots(false, true);
+    if (settingsMode_ < smPanelAverage) CloseSettingsPanel();
+    if (serviceOpen_) hooks_.ServiceNotify(snAnswerOverdue);
+    requestPendingSince_ = NonZero(now);
+    identified_ = false;
+    // Bytes older than the answer limit cannot belong to the answer awaited;
+    // a stray start byte among them would hold every later one.
+    EmptyReceiveBuffer();
+    hooks_.ReadingStale();
+    if (autoPolling_) merBusAddress_ = MERBUS_BROADCAST;
+    SendRequest(BuildRequest(CMD_IDENTIFY, MERBUS_BROADCAST, {}, false), now);
+    Publish();
+    return true;
 }
 
 void TMeterController::SetAutoPolling(bool on, uint32_t now) {
@@ -423,7 +425,19 @@ void TMeterController::CalibrationClosed(uint32_t now) {
 
 void TMeterController::SetHistoryOpen(bool open) {
     historyOpen_ = open;
+    historyOwed_ = false;
     scheduler_.SetHistoryWindowOpen(open);
+}
+
+void TMeterController::HistoryRequest(std::optional<uint8_t> range, uint32_t now) {
+    now_ = now;
+    if (!PortSelected() || HandleOverdue(now)) return;
+    if (range)
+        QueueItem(TQueueItem{{CMD_RANGE, *range}, {}}, false, true, now);
+    else if (!scheduler_.Holds(CMD_STATUS))
+        QueueItem(TQueueItem{{CMD_STATUS}, {}}, false, true, now);
+    else
+        historyOwed_ = true; // goes out with that answer, not a whole period later
 }
 
 void TMeterController::SetTrafficOpen(bool open) {

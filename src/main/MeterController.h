@@ -101,6 +101,11 @@ public:
     void SetCalibrationOpen(bool open);
     void CalibrationClosed(uint32_t now);
     void SetHistoryOpen(bool open);
+    // The measurement history window's pacing tick: a set-range request, or a
+    // status request unless one is still waiting for its answer. An answer
+    // overdue restarts identification here too, since the window's requests
+    // go out whether or not polling runs.
+    void HistoryRequest(std::optional<uint8_t> range, uint32_t now);
     void SetTrafficOpen(bool open);
 
     // Settings panel and zeroing states, shared with the settings operations.
@@ -141,6 +146,9 @@ private:
     void ForgetMeter();
     bool PortSelected() const { return port_.PortIndex() > 0; }
     void EmptyReceiveBuffer();
+
+    // No answer within the time limit: start identifying again. True when it was overdue.
+    bool HandleOverdue(uint32_t now);
 
     // Receive processing.
     bool ProcessFrame(const TBytes& frame, uint32_t now);
@@ -209,6 +217,7 @@ private:
     bool serviceOpen_ = false;
     bool calibrationOpen_ = false;
     bool historyOpen_ = false;
+    bool historyOwed_ = false; // a history tick found its status request unanswered
     bool trafficOpen_ = false;
     bool closing_ = false;
     bool receiving_ = false; // frames of one received block are being processed

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace k730 {
 
@@ -216,7 +217,11 @@ void TMeterController::OnStatus(const TBytes& frame, uint32_t now) {
     ScheduleNextStatus(now);
     if (serviceOpen_) hooks_.ServiceStatus(frame);
     if (calibrationOpen_) hooks_.CalStatus(frame);
-    if (historyOpen_) hooks_.HistStatus(frame);
+    if (historyOpen_) {
+        hooks_.HistStatus(frame);
+        // The scan that follows this answer sends the request a tick could not.
+        if (std::exchange(historyOwed_, false)) scheduler_.Queue(TQueueItem{{CMD_STATUS}, {}});
+    }
     if (status) {
         if (status->rangeFullScale) SelectReportedRange(*status->rangeFullScale);
         hooks_.AfterStatus(info_, *status);

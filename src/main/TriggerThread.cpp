@@ -2,8 +2,6 @@
 
 #include "main/TriggerPacing.h"
 
-#include <chrono>
-
 namespace k730 {
 
 TTriggerThread::TTriggerThread(TRead read, TNow now, TPost post, uint32_t periodMs)
@@ -16,19 +14,11 @@ TTriggerThread::~TTriggerThread() {
 }
 
 void TTriggerThread::Wake() {
-    {
-        std::lock_guard lock(mutex_);
-        wake_ = true;
-    }
-    cv_.notify_all();
+    wait_.Wake();
 }
 
 void TTriggerThread::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    cv_.notify_all();
+    wait_.Stop();
 }
 
 uint32_t TTriggerThread::NextWait(uint32_t now, const TTriggerState& state, uint32_t period,
@@ -36,24 +26,16 @@ uint32_t TTriggerThread::NextWait(uint32_t now, const TTriggerState& state, uint
     return TriggerNextWait(now, state.statusDueTick, state.statusAltDueTick, period, overrun);
 }
 
-bool TTriggerThread::Wait(uint32_t ms, bool wakeable) {
-    std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stop_ || (wakeable && wake_); });
-    // A wake during the start-up wait stays pending for the first loop wait.
-    if (wakeable) wake_ = false;
-    return stop_;
-}
-
 void TTriggerThread::Run() {
     // The first period is waited out whole; how far that wait overran is
     // taken off every later wait, so the ticks keep to the period.
     const uint32_t start = now_();
-    if (Wait(period_, false)) return;
+    if (wait_.Wait(period_, false)) return;
     const uint32_t waited = now_() - start;
     const uint32_t overrun = waited > period_ ? waited - period_ : 0;
     uint32_t d = TriggerFirstWait(period_, overrun);
     for (;;) {
-        if (Wait(d, true)) return;
+        if (wait_.Wait(d, true)) return;
         const TTriggerState state = read_();
         if (state.running || state.statusAltDueTick != 0) post_();
         d = NextWait(now_(), state, period_, overrun);

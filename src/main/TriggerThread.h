@@ -5,10 +5,10 @@
 // due ticks); the tick itself is handled on the main thread.
 #pragma once
 
-#include <condition_variable>
+#include "main/StopWakeWait.h"
+
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace k730 {
@@ -45,17 +45,12 @@ public:
 
 private:
     void Run();
-    // Waits up to ms for Stop or Wake; true when stopped.
-    bool Wait(uint32_t ms, bool wakeable);
 
     TRead read_;
     TNow now_;
     TPost post_;
     uint32_t period_;
-    std::mutex mutex_;           // guards stop_ and wake_
-    std::condition_variable cv_; // signalled by Wake and Stop
-    bool stop_ = false;
-    bool wake_ = false;
+    TStopWakeWait wait_;
     std::thread thread_; // last: starts once everything above exists
 };
 

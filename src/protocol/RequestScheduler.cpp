@@ -131,6 +131,12 @@ bool TRequestScheduler::QueueMeasurement(bool atFront, bool sendNow, uint16_t ad
     return queued;
 }
 
+bool TRequestScheduler::Holds(uint8_t type) const {
+    for (const TEntry& e : queue_)
+        if (!e.item.bytes.empty() && e.item.bytes[0] == type) return true;
+    return false;
+}
+
 bool TRequestScheduler::Scan(uint16_t address, uint32_t tick, uint32_t now) {
     if (!queue_.empty() && !queueEdit_) return ServeQueue(address);
     return ServeSlots(address, tick, tick != 0 ? tick : now);

@@ -13,8 +13,10 @@ TSimMeter::TSimMeter(TSimEeprom eeprom, TSimDetector detector, int64_t nowMs)
     PowerCycle(nowMs);
 }
 
-void TSimMeter::PowerCycle(int64_t /*nowMs*/) {
+void TSimMeter::PowerCycle(int64_t nowMs) {
     mode_ = smNormal;
+    powerOnMs_ = nowMs;
+    lastReportedConversion_ = -1;
     range_ = RangeExists(eeprom_.defaultRange) ? eeprom_.defaultRange : 0;
     resetPending_ = true;
     working_ = {eeprom_.forcing4mA, eeprom_.resultFactor, eeprom_.loopFactor, eeprom_.calTempCode};

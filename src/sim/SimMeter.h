@@ -30,6 +30,10 @@ enum TSimStatusBit : uint8_t {
     sfLoopFactorInvalid = 0x10,
     sfForcingInvalid = 0x20,
     sfLoopOn = 0x40,
+    // Firmware from 2.0.0005 on: the answer carries a conversion finished since
+    // the previous status answer, so a program polling faster than the
+    // converter tells a fresh result from a repeated one.
+    sfNewResult = 0x80,
     sfReset = 0xFF, // the whole byte, on the first status answer after power-on
 };
 
@@ -114,7 +118,9 @@ private:
     // RAM state, lost at power-off.
     uint8_t mode_ = smNormal;
     uint8_t range_ = 0;
-    bool resetPending_ = true;  // next status answer reports 255
+    bool resetPending_ = true; // next status answer reports 255
+    int64_t powerOnMs_ = 0;    // conversions finish every 160 ms from here
+    int64_t lastReportedConversion_ = -1;
     TSimCalibration working_;   // written by command 12, saved by command 13
     uint32_t forcing_ = 0x4000; // DAC code in force in modes 3 and 4
     int32_t darkCounts_ = 0;

@@ -3,6 +3,7 @@
 #include "sim/SimMeter.h"
 
 #include "main/Cp1250.h"
+#include "main/K730Fun.h"
 #include "protocol/ByteOrder.h"
 
 #include <algorithm>
@@ -91,7 +92,10 @@ double TSimMeter::LoopCurrentMa(int64_t nowMs) {
 }
 
 TBytes TSimMeter::StatusData(int64_t nowMs) {
-    const TSimReading r = Measure(nowMs);
+    TSimReading r = Measure(nowMs);
+    const int64_t conversion = (nowMs - powerOnMs_) / conversionMs;
+    if (conversion != lastReportedConversion_ && IsNewFirmware(eeprom_.firmware)) r.flags |= sfNewResult;
+    lastReportedConversion_ = conversion;
     TBytes out;
     out.push_back(resetPending_ ? static_cast<uint8_t>(sfReset) : r.flags); // offset 8
     resetPending_ = false;

@@ -4,6 +4,7 @@
 #include "files/CalLogBackup.h"
 #include "files/CalMerge.h"
 #include "files/FileIo.h"
+#include "files/HistCsv.h"
 #include "files/HistFile.h"
 #include "files/TemplateLib.h"
 #include "main/Cp1250.h"
@@ -269,8 +270,9 @@ int HistDump(const std::string& file) {
 
 int HistExportCmd(const TTextArgs& a) {
     THistTextFormat f;
-    if (!TextOptions(a, f.lang, f.decimal)) {
-        std::cerr << "k730-tool: --lang en|pl, --decimal , or .\n";
+    const bool csv = a.format == "csv";
+    if ((!csv && a.format != "text") || !TextOptions(a, f.lang, f.decimal)) {
+        std::cerr << "k730-tool: --format text|csv, --lang en|pl, --decimal , or .\n";
         return exitUsage;
     }
     TReadError why = reNone;
@@ -280,6 +282,7 @@ int HistExportCmd(const TTextArgs& a) {
     const THistRead read = ParseHistFile(*bytes, d);
     if (!read.valid) return Invalid(a.file, "history file", read.error);
     if (d.Samples.empty()) return exitOk; // an empty history exports nothing
+    if (csv) return WriteHistCsv(a.out, d) ? exitOk : CannotWrite(a.out);
     // The export replaces OUT whole (the history was just read, so nothing of it
     // has been exported yet); a folder or device of that name is left alone.
     if (!WriteHistFile(a.out, d, hwTextExport, read.comment, f)) return CannotWrite(a.out);
@@ -397,9 +400,10 @@ void AddHist(CLI::App& app, int& status) {
     hist->require_subcommand(1);
     AddDump(hist, "measurement history file", status, HistDump);
     auto ex = std::make_shared<TTextArgs>();
-    auto* exp = hist->add_subcommand("export", "Write the tab-separated text export");
+    auto* exp = hist->add_subcommand("export", "Write the tab-separated text export, or CSV");
     exp->add_option("FILE", ex->file)->required();
     exp->add_option("OUT", ex->out)->required();
+    exp->add_option("--format", ex->format, "text or csv (default text; csv ignores --lang and --decimal)");
     AddTextOptions(exp, *ex);
     exp->callback([ex, &status] { status = HistExportCmd(*ex); });
 }

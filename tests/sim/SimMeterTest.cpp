@@ -80,6 +80,27 @@ TEST_F(SimMeterTest, FirstStatusAfterPowerOnReportsReset) {
     EXPECT_EQ(Ask(CMD_STATUS)[8], 0xFF);
 }
 
+// A program that polls faster than the converter uses only answers marked
+// with bit 7; firmware before 2.0.0005 never marks them.
+TEST_F(SimMeterTest, NewFirmwareMarksAnswersWithAFreshConversion) {
+    Status();
+    now += 100;
+    EXPECT_EQ(Ask(CMD_STATUS)[8] & sfNewResult, 0) << "no conversion finished since the last answer";
+    now += 60;
+    EXPECT_EQ(Ask(CMD_STATUS)[8] & sfNewResult, sfNewResult);
+    EXPECT_EQ(Ask(CMD_STATUS)[8] & sfNewResult, 0) << "the same conversion is fresh only once";
+
+    TSimEeprom old = Eeprom();
+    old.firmware = "2.0.0004";
+    meter = MakeMeter(old);
+    statusSeen = false;
+    Status();
+    for (int i = 0; i < 3; ++i) {
+        now += 160;
+        EXPECT_EQ(Ask(CMD_STATUS)[8] & sfNewResult, 0);
+    }
+}
+
 TEST_F(SimMeterTest, OverrangeAndRangeChange) {
     meter = MakeMeter(Eeprom(), 2500);
     TBytes a = Status();

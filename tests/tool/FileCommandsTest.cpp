@@ -2,6 +2,7 @@
 // export and merge.
 #include "files/CalLog.h"
 #include "files/FileIo.h"
+#include "files/HistCsv.h"
 #include "files/HistFile.h"
 #include "files/TempFolder.h"
 #include "files/TemplateLib.h"
@@ -118,6 +119,10 @@ TEST_F(FileCommands, HistTemplatesAndBufferDumps) {
     EXPECT_EQ(j["records"][0]["temp_tenths"], 215);
     EXPECT_EQ(Tool("hist export " + dir / "h.dat" + " " + dir / "h.txt").exit, 0);
     EXPECT_TRUE(FileExists(dir / "h.txt"));
+    EXPECT_EQ(Tool("hist export " + dir / "h.dat" + " " + dir / "h.csv" + " --format csv").exit, 0);
+    const TBytes csv = test::ReadBytes(dir / "h.csv");
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), HistCsvText(d));
+    EXPECT_EQ(Tool("hist export " + dir / "h.dat" + " " + dir / "h.x --format xls").exit, 2);
 
     TTemplateArray arr(1);
     arr[0].MeterName = "K1";
