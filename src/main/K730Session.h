@@ -106,7 +106,7 @@ private:
     std::unique_ptr<TMainCommands> commands_;
     std::unique_ptr<class TVudIDOLink> vudIDO_; // the traffic viewer while it is open
     std::unique_ptr<TServiceLink> service_;     // the service window, while open
-    std::unique_ptr<class THistLink> history_; // the measurement history window, when open
+    std::unique_ptr<class THistLink> history_;  // the measurement history window, when open
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -60,8 +60,7 @@ TMainCommands::TMainCommands(TMainForm& form, TMeterController& controller, TPro
     Connect("MenuClearMinMaxAv", &TMainCommands::ResetStats);
     Connect("MenuShowIconStatus", &TMainCommands::IconStripToggled);
     Connect("MenuStayOnTop", &TMainCommands::StayOnTopToggled);
-    for (const char* later :
-         {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistCAL"})
+    for (const char* later : {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistCAL"})
         Connect(later, &TMainCommands::NotYetAvailable);
     for (const auto& [button, item] :
          {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
