@@ -340,6 +340,15 @@ bool TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, ui
     return queued;
 }
 
+void TMeterController::RunScheduler(uint32_t now) {
+    now_ = now;
+    // While an answer is processed the scan that ends the processing sends;
+    // a scan here as well would send the queue head twice.
+    if (busyCount_ > 0) return;
+    scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
 void TMeterController::QueueSetMode0(bool sendNow, uint32_t now) {
     QueueItem(TQueueItem{{CMD_SET_MODE, 0}, {}}, true, sendNow, now);
 }
