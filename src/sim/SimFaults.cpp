@@ -81,6 +81,20 @@ bool ApplyFaultCommand(const std::string& words, TSimFaults& faults, TSimLineEve
                 return false;
             }
         }
+    } else if (name == "refuse") {
+        std::string word;
+        in >> word;
+        if (word == "off") {
+            next.refuseCommand.reset();
+        } else {
+            std::istringstream number(word);
+            int command = -1;
+            if (!(number >> command) || !number.eof() || command < 0 || command >= 0x7F) {
+                error = "fault refuse: a command code 0..126 or off";
+                return false;
+            }
+            next.refuseCommand = static_cast<uint8_t>(command);
+        }
     } else if (name == "break") {
         once.kind = TSimLineEvent::TKind::leBreak;
         if (!ReadCount(in, once.durationMs, 250, error, "fault break")) return false;

@@ -15,6 +15,7 @@ struct TSimFaults {
     int slowMs = 0;                       // extra delay before every answer
     bool echo = false;                    // a loopback plug: every byte comes straight back, no meter
     std::optional<uint16_t> otherAddress; // another meter answers (its address)
+    std::optional<uint8_t> refuseCommand; // the meter refuses this command (0x7F)
 };
 
 // Line events that happen once when asked for.
@@ -24,7 +25,7 @@ struct TSimLineEvent {
 };
 
 // Applies one fault command (the words after "fault"): "none", "stop N",
-// "garbage N", "split MS", "slow MS", "echo on|off", "address HEX|off",
+// "garbage N", "split MS", "slow MS", "echo on|off", "address HEX|off", "refuse N|off",
 // "break [MS]", "unplug [MS]". Returns false with a message for bad text.
 bool ApplyFaultCommand(const std::string& words, TSimFaults& faults, TSimLineEvent& event,
                        std::string& error);

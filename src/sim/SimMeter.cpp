@@ -49,6 +49,7 @@ std::optional<TBytes> TSimMeter::Handle(std::span<const uint8_t> frame, int64_t 
     const uint16_t to = ReadU16(frame, 5);
     if (to != Address() && to != MERBUS_BROADCAST) return std::nullopt;
     FinishZeroing(nowMs);
+    if (refusedCommand_ == command) return Refusal(command);
     TData body = frame.subspan(7, frame.size() - 8);
     if (IsServiceCommand(command)) {
         if (body.size() < 2 || body[0] != SERVICE_ACCESS_CODE[0] || body[1] != SERVICE_ACCESS_CODE[1])

@@ -75,6 +75,8 @@ public:
     uint16_t Address() const { return addressOverride_.value_or(eeprom_.address); }
     // Another meter on the line: answers come from `address` (nothing = this meter again).
     void SetAddressOverride(std::optional<uint16_t> address) { addressOverride_ = address; }
+    // A command the meter refuses whatever its data (nothing = none).
+    void SetRefusedCommand(std::optional<uint8_t> command) { refusedCommand_ = command; }
 
     // How long a zeroing runs before the meter reports it finished.
     void SetZeroingMs(int64_t ms) { zeroingMs_ = ms; }
@@ -121,6 +123,7 @@ private:
     TZeroing zeroing_;
     int64_t zeroingMs_ = 3000;
     std::optional<uint16_t> addressOverride_;
+    std::optional<uint8_t> refusedCommand_;
 };
 
 } // namespace k730::sim
