@@ -32,7 +32,7 @@ bool TSimMeter::RangeExists(unsigned index) const {
 TBytes TSimMeter::Answer(uint8_t command, std::span<const uint8_t> data) const {
     const uint8_t code =
         command == MERBUS_REFUSAL ? MERBUS_REFUSAL : static_cast<uint8_t>(command | MERBUS_ANSWER_BIT);
-    return BuildAnswer(code, MERBUS_FIXED, Address(), mode_, data);
+    return BuildAnswer(code, MERBUS_FIXED, answerAddress_.value_or(Address()), mode_, data);
 }
 
 TBytes TSimMeter::Refusal(uint8_t command) const {

@@ -75,6 +75,8 @@ public:
     uint16_t Address() const { return addressOverride_.value_or(eeprom_.address); }
     // Another meter on the line: answers come from `address` (nothing = this meter again).
     void SetAddressOverride(std::optional<uint16_t> address) { addressOverride_ = address; }
+    // Answers carry this address whatever the meter's own (nothing = its own).
+    void SetAnswerAddress(std::optional<uint16_t> address) { answerAddress_ = address; }
     // A command the meter refuses whatever its data (nothing = none).
     void SetRefusedCommand(std::optional<uint8_t> command) { refusedCommand_ = command; }
 
@@ -124,6 +126,7 @@ private:
     int64_t zeroingMs_ = 3000;
     std::optional<uint16_t> addressOverride_;
     std::optional<uint8_t> refusedCommand_;
+    std::optional<uint16_t> answerAddress_;
 };
 
 } // namespace k730::sim

@@ -131,6 +131,13 @@ TEST_F(SimCalibrationTest, RefusedCommandIsRefusedInEveryModeUntilCleared) {
     EXPECT_EQ(Ask(CMD_SAVE_CALIBRATION, save)[3], 0x8D);
 }
 
+TEST_F(SimCalibrationTest, SecondMeterAnswersWhatThisOneIsAsked) {
+    meter->SetAnswerAddress(7);
+    EXPECT_EQ(ReadU16(Ask(CMD_STATUS), 5), 7);
+    meter->SetAnswerAddress(std::nullopt);
+    EXPECT_EQ(ReadU16(Ask(CMD_STATUS), 5), 1);
+}
+
 TEST_F(SimCalibrationTest, InvalidFactorsAndLoopStateShowInTheFlags) {
     TSimEeprom e = DefaultEeprom(1);
     e.resultFactor = 0.5f;

@@ -56,6 +56,8 @@ TEST_F(SimControlTest, FaultsAreSetAndCleared) {
     EXPECT_EQ(Run("SIM1 fault address 2a"), "ok");
     EXPECT_EQ(Run("SIM1 fault refuse 13"), "ok");
     EXPECT_EQ(lineOne.Faults().refuseCommand, 13);
+    EXPECT_EQ(Run("SIM1 fault answer-as 7"), "ok");
+    EXPECT_EQ(lineOne.Faults().answerAs, 7);
     EXPECT_EQ(lineOne.Faults().stopAfter, 3);
     EXPECT_EQ(lineOne.Faults().garbageBytes, 4);
     EXPECT_EQ(lineOne.Faults().otherAddress, 0x2A);
