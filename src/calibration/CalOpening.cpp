@@ -4,6 +4,8 @@
 #include "main/MeterKind.h"
 #include "main/SettingsOps.h"
 
+#include <algorithm>
+
 namespace k730 {
 namespace {
 
@@ -30,6 +32,17 @@ TCalOpenCheck CheckCalibrationOpening(const TCalOpenState& s, TLanguage lang) {
     if (!s.statusKnown) return Stop(std::string(calStatusUnknown(lang)), miWarning, close);
     if ((s.statusFlags & sfLoopOn) == 0) return Stop(std::string(calLoopOff(lang)), miWarning, close);
     return TCalOpenCheck{true, std::nullopt, miWarning, close};
+}
+
+TCalPlacement PlaceWizard(const TConfRect& work, const TConfRect& main, TConfSize wizard) {
+    TCalPlacement p{{main.Right(), main.y, wizard.w, wizard.h}, main.x};
+    if (p.wizard.Right() > work.Right()) {
+        p.wizard.x = work.Right() - wizard.w;
+        p.mainX = std::max(work.x, p.wizard.x - main.w);
+    }
+    p.wizard.x = std::max(std::min(p.wizard.x, work.Right() - wizard.w), work.x);
+    p.wizard.y = std::max(std::min(p.wizard.y, work.Bottom() - wizard.h), work.y);
+    return p;
 }
 
 TCalOpenState CalOpenStateOf(const TMeterController& c) {

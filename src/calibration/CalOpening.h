@@ -9,6 +9,7 @@
 #include "main/K730Lang.h"
 #include "main/MeterController.h"
 #include "main/SettingsMode.h"
+#include "ui/ConfLayout.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,15 @@ struct TCalOpenCheck {
 };
 
 TCalOpenCheck CheckCalibrationOpening(const TCalOpenState& state, TLanguage lang);
+
+// Where the wizard goes: beside the main window's right edge at the same top;
+// when that leaves the work area the wizard stands against its right edge and
+// the main window moves left to meet it (never past the left edge).
+struct TCalPlacement {
+    TConfRect wizard;
+    int mainX = 0;
+};
+TCalPlacement PlaceWizard(const TConfRect& workArea, const TConfRect& mainWindow, TConfSize wizard);
 TCalOpenState CalOpenStateOf(const TMeterController& controller);
 
 // The wizard's queue and scheduler on the connection controller; `now` gives
@@ -49,6 +59,7 @@ public:
     }
     void RunScheduler() override { controller_.RunScheduler(now_()); }
     bool QueueEmpty() const override { return controller_.Scheduler().QueueEmpty(); }
+    bool ModeChangeQueued() const override { return controller_.Scheduler().Holds(CMD_SET_MODE); }
     uint8_t MeterMode() const override { return controller_.MeterMode(); }
 
 private:

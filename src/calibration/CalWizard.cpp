@@ -147,7 +147,10 @@ void TCalWizard::OnParameter(const TBytes& frame) {
 }
 
 void TCalWizard::SuperviseMode(uint8_t meterMode) {
-    if (modeChangeRequested_) return;
+    // The acknowledgement ends a requested change; so does the loss of the
+    // request, when a port change or an unanswered request emptied the queue.
+    if (modeChangeRequested_ && link_.ModeChangeQueued()) return;
+    modeChangeRequested_ = false;
     if (meterMode == mmNormal && forcingInUse_) return Reset(true);
     const uint8_t desired = wantsForcingMode_       ? mmForcing4mA
                             : wantsCalibrationMode_ ? mmCalibration
@@ -175,7 +178,9 @@ std::optional<uint32_t> TCalWizard::OperatorForcingValue(std::string& clampMessa
 void TCalWizard::SendForcingValue(bool byOperator) {
     uint32_t value = 0;
     std::string clampMessage;
-    if (initialWritePending_) {
+    // The operator's Apply always sends the entry, also while the automatic
+    // write still waits for its echo (that echo comes first and is ignored).
+    if (initialWritePending_ && !byOperator) {
         value = ForcingInRange(snapshot_.stored4mAValue) ? snapshot_.stored4mAValue : FORCING_DEFAULT;
     } else {
         const auto computed = OperatorForcingValue(clampMessage);
@@ -191,7 +196,7 @@ void TCalWizard::SendForcingValue(bool byOperator) {
 }
 
 void TCalWizard::ApplyDac0() {
-    if (step_ != csStep1) return;
+    if (step_ != csStep1 || !InPageMode()) return;
     SendForcingValue(true);
     events_.Changed();
 }
@@ -229,7 +234,7 @@ std::string TCalWizard::FactorClamp(float& factor, double calculated, float low,
 }
 
 void TCalWizard::ApplyCal() {
-    if (step_ != csStep2) return;
+    if (step_ != csStep2 || !InPageMode()) return;
     const auto e = ParseEntryNumber(texts_[cfE0], decimal_);
     const auto i = ParseEntryNumber(texts_[cfIL], decimal_);
     const double fs = snapshot_.rangeFullScale;
@@ -279,10 +284,17 @@ void TCalWizard::EditChanged(TCalField field, std::string text) {
     events_.Changed();
 }
 
+// The DAC code and reading an Apply works from must be the ones of the page's
+// mode; until the meter reports that mode, Apply waits.
+bool TCalWizard::InPageMode() const {
+    return snapshot_.mode == (step_ == csStep1 ? mmForcing4mA : mmCalibration);
+}
+
 TCalButtons TCalWizard::Buttons() const {
     TCalButtons b;
-    b.applyDac0 = applyDac0Enabled_;
-    b.applyCal = IsPositiveEntry(texts_[cfE0], decimal_) && IsPositiveEntry(texts_[cfIL], decimal_);
+    b.applyDac0 = applyDac0Enabled_ && InPageMode();
+    b.applyCal =
+        IsPositiveEntry(texts_[cfE0], decimal_) && IsPositiveEntry(texts_[cfIL], decimal_) && InPageMode();
     b.next = step_ == csStep1 && forcingConfirmed_;
     b.back = step_ == csStep2;
     b.save = SaveValues().has_value() && texts_[cfE0] == appliedE0_ && texts_[cfIL] == appliedIL_;

@@ -26,7 +26,8 @@ public:
     virtual void Queue(TQueueItem item, bool atFront) = 0; // without sending
     virtual void RunScheduler() = 0;                       // an answer-driven scan now
     virtual bool QueueEmpty() const = 0;
-    virtual uint8_t MeterMode() const = 0; // from the last answer processed
+    virtual bool ModeChangeQueued() const = 0; // a set-mode request still waits
+    virtual uint8_t MeterMode() const = 0;     // from the last answer processed
 };
 
 enum TCalStep : uint8_t { csStep1, csStep2 };
@@ -122,6 +123,7 @@ public:
 
 private:
     void Reset(bool modeLost);
+    bool InPageMode() const;
     void EnterStep1();
     void EnterStep2();
     void SendForcingValue(bool byOperator);

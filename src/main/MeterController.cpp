@@ -342,9 +342,10 @@ bool TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, ui
 
 void TMeterController::RunScheduler(uint32_t now) {
     now_ = now;
-    // While an answer is processed the scan that ends the processing sends;
-    // a scan here as well would send the queue head twice.
-    if (busyCount_ > 0) return;
+    // One request at a time: while an answer is processed, or awaited, the
+    // scan that follows the answer sends; a scan here as well would send the
+    // queue head twice.
+    if (busyCount_ > 0 || requestPendingSince_ != 0) return;
     scheduler_.ScanNow(merBusAddress_, now);
     Publish();
 }
@@ -391,6 +392,9 @@ void TMeterController::ServiceClosed(uint32_t now) {
 
 void TMeterController::SetCalibrationOpen(bool open) {
     calibrationOpen_ = open;
+    // The wizard needs the status answers whether or not polling is switched on.
+    if (open) running_ = true;
+    Publish();
 }
 
 void TMeterController::CalibrationClosed(uint32_t now) {

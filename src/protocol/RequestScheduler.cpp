@@ -189,6 +189,11 @@ std::optional<TQueueItem> TRequestScheduler::TakeAnsweredHead(uint8_t answeredCo
     return item;
 }
 
+bool TRequestScheduler::Holds(uint8_t type) const {
+    return std::any_of(queue_.begin(), queue_.end(),
+                       [type](const TEntry& e) { return !e.item.bytes.empty() && e.item.bytes[0] == type; });
+}
+
 void TRequestScheduler::ClearQueue() {
     queueEdit_ = true;
     queue_.clear();

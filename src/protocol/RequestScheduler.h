@@ -93,6 +93,8 @@ public:
     void ClearQueue();
 
     bool QueueEmpty() const { return queue_.empty(); }
+    // Whether an item of this type waits in the queue.
+    bool Holds(uint8_t type) const;
     size_t QueueSize() const { return queue_.size(); }
     const TQueueItem* Head() const { return queue_.empty() ? nullptr : &queue_.front().item; }
 

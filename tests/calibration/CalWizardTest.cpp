@@ -120,6 +120,33 @@ TEST_F(CalWizardTest, EntryThatIsNotAPositiveNumberSendsNothing) {
     }
 }
 
+TEST_F(CalWizardTest, ApplyWaitsForTheMeterInThePagesMode) {
+    OpenWizard();
+    AnswerStatus(); // still in normal mode: its DAC code follows the reading
+    Type(cfDac0, "3,96");
+    EXPECT_FALSE(wizard->Buttons().applyDac0);
+    TakeSent();
+    wizard->ApplyDac0();
+    EXPECT_TRUE(TakeSent().empty());
+    AnswerMode(3);
+    AnswerStatus();
+    EXPECT_TRUE(wizard->Buttons().applyDac0);
+}
+
+TEST_F(CalWizardTest, ApplyBeforeTheAutomaticWriteIsEchoedStillSendsTheEntry) {
+    meter.mode = 3; // left in forcing mode a moment ago
+    OpenWizard();
+    Serve(1); // the first status: the automatic write is queued
+    Type(cfDac0, "3,96");
+    wizard->ApplyDac0();
+    Serve();
+    const auto sent = TakeSent();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), TSent{CMD_SET_FORCING_VALUE, U32(16549)}), sent.end());
+    EXPECT_EQ(wizard->ConfirmedForcingValue(), 16549u);
+    EXPECT_TRUE(wizard->Buttons().next);
+    EXPECT_TRUE(events.messages.empty());
+}
+
 TEST_F(CalWizardTest, EchoConfirmsTheValueAndEnablesNextOrTellsWhatTheMeterKept) {
     OpenWizard();
     Serve();
