@@ -164,15 +164,31 @@ std::string TCalHistory::DateRangeText() const {
     return DateFilterText(dateFilter_, format_.lang, format_.dateSep);
 }
 
-TCalRowTexts TCalHistory::RowTexts(size_t row) const {
+std::string TCalHistory::CellText(size_t row, size_t column) const {
     const TCalLogRecord& r = RowRecord(row);
-    return {std::to_string(row + 1) + ".",
-            CalDateTimeText(r, format_),
-            r.MeterType + "\n" + CalSerialText(r),
-            Cal4mAText(r),
-            CalLoopText(r, format_),
-            CalResultText(r, format_),
-            CalTempText(r, format_)};
+    switch (column) {
+    case 0:
+        return std::to_string(row + 1) + ".";
+    case 1:
+        return CalDateTimeText(r, format_);
+    case 2:
+        return r.MeterType + "\n" + CalSerialText(r);
+    case 3:
+        return Cal4mAText(r);
+    case 4:
+        return CalLoopText(r, format_);
+    case 5:
+        return CalResultText(r, format_);
+    default:
+        return CalTempText(r, format_);
+    }
+}
+
+TCalRowTexts TCalHistory::RowTexts(size_t row) const {
+    TCalRowTexts texts;
+    for (size_t column = 0; column < texts.size(); ++column)
+        texts[column] = CellText(row, column);
+    return texts;
 }
 
 std::vector<TCalLogRecord> TCalHistory::ShownRecords() const {

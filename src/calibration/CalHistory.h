@@ -88,6 +88,9 @@ public:
     std::string CountText() const; // "shown/total"
     std::string DateRangeText() const;
     TCalRowTexts RowTexts(size_t row) const;
+    // One cell of the grid: "No.", date and time, type and serial on two
+    // lines, 4 mA value, loop factor, result factor, temperature.
+    std::string CellText(size_t row, size_t column) const;
     std::vector<TCalLogRecord> ShownRecords() const;
     TCalExportView ExportView() const;
 

@@ -1,5 +1,6 @@
 #include "main/K730Session.h"
 
+#include "calibration/CalCommands.h"
 #include "main/DisplayReading.h"
 #include "main/InfoDialogTexts.h"
 #include "main/K730AboutMeter.h"
@@ -61,6 +62,8 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     commands_ = std::make_unique<TMainCommands>(form_, *controller_, settings_, config.language,
                                                 config.decimalSeparator, std::move(host));
     commands_->ApplyStoredSettings();
+    calibration_ = std::make_unique<TCalCommands>(form_, *controller_, settings_, config.language,
+                                                  config.decimalSeparator, [this] { return Now(); });
 }
 
 // The settings, meter and program dialogs behind the "Help" and "View" menus.
@@ -122,6 +125,7 @@ void TMainSession::Start() {
 void TMainSession::Close() {
     if (closed_) return;
     showSettings_.reset();
+    calibration_->Shutdown();
     controller_->Close(Now());
     closed_ = true;
     if (trigger_) trigger_->Stop();
@@ -235,6 +239,34 @@ void TMainSession::ShowCollectedMessages() {
         for (const auto& m : pending)
             ConfMessage(&form_, Q(m.text), "K730", m.icon == miWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
     });
+}
+
+void TMainSession::CalStatus(const TBytes& frame) {
+    calibration_->CalStatus(frame);
+}
+
+void TMainSession::CalModeSet() {
+    calibration_->CalModeSet();
+}
+
+void TMainSession::CalForcingValue(uint32_t dac) {
+    calibration_->CalForcingValue(dac);
+}
+
+void TMainSession::CalParameter(const TBytes& frame) {
+    calibration_->CalParameter(frame);
+}
+
+std::string TMainSession::CalSaved(const TCalibrationSavedAnswer& saved, const std::string& comment) {
+    return calibration_->CalSaved(saved, comment);
+}
+
+void TMainSession::CalClose() {
+    calibration_->CalClose();
+}
+
+void TMainSession::CalSuperviseMode(uint8_t mode) {
+    calibration_->CalSuperviseMode(mode);
 }
 
 void TMainSession::WakeTrigger() {

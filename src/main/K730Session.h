@@ -20,6 +20,7 @@
 
 namespace k730 {
 
+class TCalCommands;
 class TMainCommands;
 class TMainForm;
 class TSettingsStore;
@@ -38,6 +39,7 @@ public:
 
     TMeterController& Controller() { return *controller_; }
     TMainCommands& Commands() { return *commands_; }
+    TCalCommands& Calibration() { return *calibration_; }
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -57,6 +59,14 @@ public:
     void CloseSettingsPanel() override;
     void ClearMinMaxAv() override;
     void RefreshStatusIcons() override;
+    // The calibration wizard and history log (TCalCommands).
+    void CalStatus(const TBytes& frame) override;
+    void CalModeSet() override;
+    void CalForcingValue(uint32_t dac) override;
+    void CalParameter(const TBytes& frame) override;
+    std::string CalSaved(const TCalibrationSavedAnswer& saved, const std::string& comment) override;
+    void CalClose() override;
+    void CalSuperviseMode(uint8_t mode) override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -76,6 +86,7 @@ private:
     std::unique_ptr<TMeterController> controller_;
     std::unique_ptr<TTriggerThread> trigger_;
     std::unique_ptr<TMainCommands> commands_;
+    std::unique_ptr<TCalCommands> calibration_;
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -65,8 +65,7 @@ TMainCommands::TMainCommands(TMainForm& form, TMeterController& controller, TPro
     Connect("MenuClearMinMaxAv", &TMainCommands::ResetStats);
     Connect("MenuShowIconStatus", &TMainCommands::IconStripToggled);
     Connect("MenuStayOnTop", &TMainCommands::StayOnTopToggled);
-    for (const char* later : {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistMeas", "MenuHistCAL",
-                              "MenuService", "MenuVudIDO"})
+    for (const char* later : {"MenuHistMeas", "MenuService", "MenuVudIDO"})
         Connect(later, &TMainCommands::NotYetAvailable);
     for (const auto& [button, item] :
          {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
