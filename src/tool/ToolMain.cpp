@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     k730::tool::AddFrameCommands(app, status);
     k730::tool::AddPortCommands(app, status);
     k730::tool::AddFileCommands(app, status);
+    k730::tool::AddCertificateCommand(app, status);
     k730::tool::AddSearchCommands(app, status);
     try {
         app.parse(argc, argv);
