@@ -78,6 +78,7 @@ TFormHistCAL::TFormHistCAL(TCalHistoryHost host, QWidget* mainWindow)
 
 TFormHistCAL::~TFormHistCAL() {
     if (!host_.state) return;
+    if (!history_.LastSearch().empty()) host_.state->lastSearch = history_.LastSearch();
     for (int i = 0; i < CBSearch->count(); ++i) {
         const std::string text = CBSearch->itemText(i).toStdString();
         auto& list = host_.state->searchStrings;
@@ -106,6 +107,7 @@ void TFormHistCAL::BuildTop(QVBoxLayout* column) {
             CBSearch->addItem(QString::fromStdString(text));
     CBSearch->model()->sort(0);
     CBSearch->setCurrentIndex(-1);
+    if (host_.state) CBSearch->setEditText(QString::fromStdString(host_.state->lastSearch));
     BtnSearch = NewButton("BtnSearch", searchText);
     BtnCurSearch = NewButton("BtnCurSearch", searchMeterText);
     connect(BtnSearch, &QPushButton::clicked, this, &TFormHistCAL::SearchClicked);

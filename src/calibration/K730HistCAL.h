@@ -30,6 +30,7 @@ class TCalHistModel;
 // What lives for the whole program run, shared by every history window.
 struct TCalProgramState {
     std::vector<std::string> searchStrings; // typed into the search box, merged at each close
+    std::string lastSearch;                 // the last text searched for
     bool openInNotepad = true;
     bool openInExcel = true;
     QString exportFolder; // of the last export of a grid; empty until there was one

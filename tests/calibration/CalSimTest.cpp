@@ -4,6 +4,7 @@
 // as an operator would, and the amperemeter is the simulator's "current".
 #include "calibration/CalCommands.h"
 #include "calibration/K730CAL.h"
+#include "calibration/K730HistCAL.h"
 #include "calibration/K730SaveCAL.h"
 #include "files/CalLog.h"
 #include "main/K730Main.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include <filesystem>
@@ -242,6 +244,45 @@ TEST_F(CalSimTest, TechnicianCalibratesTheMeterAndTheLogGetsTheRecord) {
     EXPECT_NEAR(Amperemeter().toDouble(), 12.0, 0.01) << "and so is the loop at the reference";
     sim_->Control("light constant 0");
     EXPECT_NEAR(Amperemeter().toDouble(), 4.0, 0.01);
+}
+
+TEST_F(CalSimTest, FactorsOfARecordAreProgrammedBackFromTheHistory) {
+    OpenWizard();
+    RunStep1();
+    RunStep2();
+    W<QPushButton>("BtnSave")->click();
+    ASSERT_TRUE(MessageArrives("Calibration data added to history log."));
+    ASSERT_TRUE(Pump([&] { return Cal().Wizard() == nullptr && SimGet("mode") == "0"; }, 10s));
+    answerer_->Clear();
+    onSave = [](TFormSaveCAL& dialog) {
+        EXPECT_TRUE(dialog.findChild<QPlainTextEdit*>("MemoComment")
+                        ->toPlainText()
+                        .startsWith("Calibration copy from "));
+        dialog.findChild<QCheckBox*>("ChBAddComment")->setChecked(true);
+    };
+    bool programmed = false;
+    auto previous = answerer_->onOther;
+    answerer_->onOther = [&](QWidget& w) {
+        auto* history = qobject_cast<TFormHistCAL*>(&w);
+        if (!history) return previous(w);
+        test::SaveScreenshot(*history, "cal-history-sim");
+        auto* grid = history->findChild<QTableView*>("SGData");
+        grid->selectRow(0);
+        QTimer::singleShot(0, history, [&, history] {
+            history->findChild<QPushButton*>("BtnSet")->click();
+            programmed = Pump([&] { return history->History().Records().size() == 2; }, 10s);
+            history->reject();
+        });
+        return true;
+    };
+    form_->Action("MenuHistCAL")->trigger();
+    EXPECT_TRUE(programmed) << "the window shows the new record";
+    EXPECT_TRUE(MessageArrives("Calibration data added to history log.\r\n\r\nCalibration factors saved:"));
+    const TCalLogRead log = ReadCalLog((dir_ / "K730_CAL.dat").string());
+    ASSERT_EQ(log.records.size(), 2u);
+    EXPECT_EQ(log.records[0].NewResultFactor, log.records[1].NewResultFactor);
+    EXPECT_TRUE(log.records[0].Comment.rfind("Calibration copy from ", 0) == 0) << log.records[0].Comment;
+    EXPECT_TRUE(MeterInMode(0));
 }
 
 TEST_F(CalSimTest, MeterPulledDuringStepTwoStartsTheProcedureAgain) {
