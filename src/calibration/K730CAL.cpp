@@ -68,8 +68,8 @@ TFormCAL::TFormCAL(uint8_t meterKind, uint8_t lumMode, TLanguage lang, char deci
     column->addWidget(LabelHeader);
     PageCAL = new QStackedWidget(client_);
     PageCAL->setObjectName("PageCAL");
-    PageCAL->addWidget(BuildStep1());
-    PageCAL->addWidget(BuildStep2());
+    BuildStep1();
+    BuildStep2();
     column->addWidget(PageCAL, 1);
     auto* bevel = new QFrame(client_);
     bevel->setObjectName("BevelButtons");
@@ -78,12 +78,14 @@ TFormCAL::TFormCAL(uint8_t meterKind, uint8_t lumMode, TLanguage lang, char deci
     column->addWidget(bevel);
     column->addWidget(BuildButtons());
 
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == EditE0 && now == EditIL) wizard_->LeaveE0();
     });
 }
 
 TFormCAL::~TFormCAL() {
+    // The controls go with the QWidget part, moving the focus as they go.
+    disconnect(focusWatch_);
     CloseMessages();
     if (OnDestroyed) OnDestroyed();
 }
@@ -124,61 +126,61 @@ QLineEdit* TFormCAL::NewEdit(const char* name, TCalField field, const QString& l
     return edit;
 }
 
-QWidget* TFormCAL::BuildStep1() {
+// A page of the wizard: its lines stacked in one column of a grid.
+QGridLayout* TFormCAL::NewPage(const char* name) {
     auto* page = new QWidget(client_);
-    page->setObjectName("PageStep1");
+    page->setObjectName(name);
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(4, 8, 4, 4);
     grid->setVerticalSpacing(2);
+    PageCAL->addWidget(page);
+    return grid;
+}
+
+// An entry field indented under its prompt, with its unit beside it.
+QHBoxLayout* TFormCAL::EntryRow(QLineEdit* edit, const char* unitName, const QString& unit) {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(16, 4, 0, 10);
+    row->addWidget(edit);
+    row->addSpacing(4);
+    row->addWidget(NewLabel(unitName, unit));
+    return row;
+}
+
+void TFormCAL::BuildStep1() {
+    QGridLayout* grid = NewPage("PageStep1");
     const QString prompt = Q(calDac0Prompt(lang_));
-    grid->addWidget(NewLabel("LabelStrDAC0", prompt), 0, 0, 1, 3);
-    grid->addWidget(NewLabel("LabelStrDAC0Press", "    " + Q(calDac0Press(lang_))), 1, 0, 1, 3);
+    grid->addWidget(NewLabel("LabelStrDAC0", prompt), 0, 0);
+    grid->addWidget(NewLabel("LabelStrDAC0Press", "    " + Q(calDac0Press(lang_))), 1, 0);
     EditDAC0 = NewEdit("EditDAC0", cfDac0, prompt);
     BtnApplyDAC0 = NewButton("BtnApplyDAC0", calBtnApply);
     connect(BtnApplyDAC0, &QPushButton::clicked, this, [this] { wizard_->ApplyDac0(); });
-    auto* row = new QHBoxLayout;
-    row->setContentsMargins(16, 6, 0, 14);
-    row->addWidget(EditDAC0);
-    row->addSpacing(4);
-    row->addWidget(NewLabel("LabelDAC0Unit", Q(calMilliampere)));
+    QHBoxLayout* row = EntryRow(EditDAC0, "LabelDAC0Unit", Q(calMilliampere));
     row->addSpacing(8);
     row->addWidget(BtnApplyDAC0);
     row->addStretch();
-    grid->addLayout(row, 2, 0, 1, 3);
-    grid->addWidget(NewLabel("LabelStrDAC0Check", Q(calDac0Check(lang_))), 3, 0, 1, 3);
-    grid->addWidget(NewLabel("LabelStrDAC0Next", "    " + Q(calDac0Next(lang_))), 4, 0, 1, 3);
+    grid->addLayout(row, 2, 0);
+    grid->addWidget(NewLabel("LabelStrDAC0Check", Q(calDac0Check(lang_))), 3, 0);
+    grid->addWidget(NewLabel("LabelStrDAC0Next", "    " + Q(calDac0Next(lang_))), 4, 0);
     grid->setRowStretch(5, 1);
-    return page;
 }
 
-QWidget* TFormCAL::BuildStep2() {
-    auto* page = new QWidget(client_);
-    page->setObjectName("PageStep2");
-    auto* grid = new QGridLayout(page);
-    grid->setContentsMargins(4, 8, 4, 4);
-    grid->setVerticalSpacing(2);
+void TFormCAL::BuildStep2() {
+    QGridLayout* grid = NewPage("PageStep2");
     const TCalQuantity& quantity = CalQuantity(wizard_->MeterKind(), wizard_->LumMode());
     const QString refPrompt = Fill(calRefPrompt, lang_, quantity.name(lang_));
-    grid->addWidget(NewLabel("LabelStrE0", refPrompt), 0, 0, 1, 3);
-    grid->addWidget(NewLabel("LabelStrE0Place", "    " + Q(calRefPlace(lang_))), 1, 0, 1, 3);
+    grid->addWidget(NewLabel("LabelStrE0", refPrompt), 0, 0);
+    grid->addWidget(NewLabel("LabelStrE0Place", "    " + Q(calRefPlace(lang_))), 1, 0);
     EditE0 = NewEdit("EditE0", cfE0, refPrompt + " " + Q(calRefPlace(lang_)));
-    auto* refRow = new QHBoxLayout;
-    refRow->setContentsMargins(16, 4, 0, 10);
-    refRow->addWidget(EditE0);
-    refRow->addSpacing(4);
-    refRow->addWidget(NewLabel("LabelE0Unit", Q(quantity.unit)));
+    QHBoxLayout* refRow = EntryRow(EditE0, "LabelE0Unit", Q(quantity.unit));
     refRow->addStretch();
-    grid->addLayout(refRow, 2, 0, 1, 3);
+    grid->addLayout(refRow, 2, 0);
     const QString ilPrompt = Q(calIlPrompt(lang_));
-    grid->addWidget(NewLabel("LabelStrIL", ilPrompt), 3, 0, 1, 3);
+    grid->addWidget(NewLabel("LabelStrIL", ilPrompt), 3, 0);
     EditIL = NewEdit("EditIL", cfIL, ilPrompt);
-    auto* ilRow = new QHBoxLayout;
-    ilRow->setContentsMargins(16, 4, 0, 10);
-    ilRow->addWidget(EditIL);
-    ilRow->addSpacing(4);
-    ilRow->addWidget(NewLabel("LabelILUnit", Q(calMilliampere)));
+    QHBoxLayout* ilRow = EntryRow(EditIL, "LabelILUnit", Q(calMilliampere));
     ilRow->addStretch();
-    grid->addLayout(ilRow, 4, 0, 1, 3);
+    grid->addLayout(ilRow, 4, 0);
     BtnApplyCAL = NewButton("BtnApplyCAL", calBtnApply);
     connect(BtnApplyCAL, &QPushButton::clicked, this, [this] { wizard_->ApplyCal(); });
     auto* applyRow = new QHBoxLayout;
@@ -186,14 +188,13 @@ QWidget* TFormCAL::BuildStep2() {
     applyRow->addWidget(NewLabel("LabelStrApply", Fill(calApplyPrompt, lang_, calBtnApply(lang_))));
     applyRow->addWidget(BtnApplyCAL);
     applyRow->addStretch();
-    grid->addLayout(applyRow, 5, 0, 1, 3);
+    grid->addLayout(applyRow, 5, 0);
     LabelExpect = NewLabel("LabelExpect", {});
     LabelExpect->setTextFormat(Qt::RichText);
-    grid->addWidget(LabelExpect, 6, 0, 1, 3);
+    grid->addWidget(LabelExpect, 6, 0);
     grid->addWidget(NewLabel("LabelStrExpectSave", "    " + Fill(calExpectSave, lang_, calBtnSave(lang_))), 7,
-                    0, 1, 3);
+                    0);
     grid->setRowStretch(8, 1);
-    return page;
 }
 
 QWidget* TFormCAL::BuildButtons() {

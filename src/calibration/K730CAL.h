@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,8 +49,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* BuildStep1();
-    QWidget* BuildStep2();
+    QGridLayout* NewPage(const char* name);
+    QHBoxLayout* EntryRow(QLineEdit* edit, const char* unitName, const QString& unit);
+    void BuildStep1();
+    void BuildStep2();
     QWidget* BuildButtons();
     QLineEdit* NewEdit(const char* name, TCalField field, const QString& label);
     QPushButton* NewButton(const char* name, TText caption);
@@ -80,6 +84,7 @@ private:
     QList<QPointer<TConfirmForm>> boxes_;
     QPointer<QWidget> activeControl_; // refocused when the messages are gone
     std::optional<TCalField> pendingFocus_;
+    QMetaObject::Connection focusWatch_; // EditE0 left for EditIL
 };
 
 } // namespace k730

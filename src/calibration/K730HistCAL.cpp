@@ -77,6 +77,8 @@ TFormHistCAL::TFormHistCAL(TCalHistoryHost host, QWidget* mainWindow)
 }
 
 TFormHistCAL::~TFormHistCAL() {
+    // The grid goes with the QDialog part; its selection must not call back then.
+    disconnect(SGData->selectionModel(), nullptr, this, nullptr);
     if (!host_.state) return;
     if (!history_.LastSearch().empty()) host_.state->lastSearch = history_.LastSearch();
     for (int i = 0; i < CBSearch->count(); ++i) {
