@@ -3,6 +3,8 @@
 #include "calibration/CalOpening.h"
 #include "calibration/CalTexts.h"
 #include "calibration/CalValues.h"
+#include "files/DayCount.h"
+#include "ui/DateEditRules.h"
 #include "CalWizardFixture.h"
 #include "protocol/ByteOrder.h"
 
@@ -206,6 +208,20 @@ INSTANTIATE_TEST_SUITE_P(
                   miWarning, false},
         TOpenCase{"RangePanelOpen", With(ready, 2, smPanelDefaultRange), "", miWarning, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DateEditRules, FieldsAreClampedToADateThatExists) {
+    EXPECT_EQ(ClampDateFields({31, 2, 2024}), (TDateFields{29, 2, 2024}));
+    EXPECT_EQ(ClampDateFields({29, 2, 1900}), (TDateFields{28, 2, 1900})) << "1900 was no leap year";
+    EXPECT_EQ(ClampDateFields({29, 2, 2000}), (TDateFields{29, 2, 2000}));
+    EXPECT_EQ(ClampDateFields({0, 13, 1800}), (TDateFields{1, 12, 1900}));
+    EXPECT_EQ(StepDateField({31, 1, 2023}, dfMonth, 1), (TDateFields{28, 2, 2023}));
+    EXPECT_EQ(StepDateField({1, 1, 9999}, dfYear, 1), (TDateFields{1, 1, 9999}));
+    const double day = EncodeDays({2024, 3, 10});
+    EXPECT_EQ(LimitDate(day, day + 1, 0), day + 1);
+    EXPECT_EQ(LimitDate(day, 0, day - 1), day - 1);
+    EXPECT_EQ(LimitDate(day, 0, 0), day);
+    EXPECT_EQ(DateFieldsOf(EncodeDays({2024, 3, 10, 23, 59})), (TDateFields{10, 3, 2024}));
+}
 
 } // namespace
 } // namespace k730

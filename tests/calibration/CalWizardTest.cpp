@@ -362,6 +362,19 @@ TEST_F(CalWizardTest, MeterFallingToNormalModeStartsAgainAndSaysSoOnceAValueWasA
     EXPECT_EQ(TakeSent(), (std::vector<TSent>{{CMD_STATUS, {}}}));
 }
 
+TEST_F(CalWizardTest, ModeChangeLostWithTheQueueNoLongerHoldsTheSupervisionBack) {
+    OpenWizard();
+    FinishStep1();
+    wizard->Next(); // set-mode 1 asked for
+    EXPECT_TRUE(wizard->ModeChangeRequested());
+    ctl.Scheduler().ClearQueue(); // as a port change or an unanswered request does
+    meter.mode = 0;
+    AnswerStatus();
+    ASSERT_EQ(events.messages.size(), 1u);
+    EXPECT_TRUE(events.messages[0].modal) << "the fall to normal mode is noticed";
+    EXPECT_EQ(wizard->Step(), csStep1);
+}
+
 TEST_F(CalWizardTest, MeterInAnotherModeIsPutBackAtTheHeadOfTheQueue) {
     OpenWizard();
     Serve();
