@@ -220,8 +220,11 @@ void TFormHistCAL::BuildBottom(QVBoxLayout* column) {
 // Widths from the header lines (in the header's font) and from texts every row could hold.
 void TFormHistCAL::SizeColumns() {
     const QFontMetrics cells = SGData->fontMetrics();
-    const QFontMetrics header = SGData->horizontalHeader()->fontMetrics();
-    const int margin = 2 * SGData->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 14;
+    // Header sections of the selected row's columns are drawn in bold.
+    QFont bold = SGData->horizontalHeader()->font();
+    bold.setBold(true);
+    const QFontMetrics header(bold);
+    const int margin = 2 * SGData->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 20;
     const TCalTextFormat& f = host_.format;
     TCalLogRecord zero;
     zero.CalDateTime = host_.today ? host_.today() : NowDays();
@@ -242,7 +245,7 @@ void TFormHistCAL::SizeColumns() {
         for (const QString& t : samples[c])
             width = std::max(width, cells.horizontalAdvance(t));
         width += margin;
-        const int headerMargin = 2 * SGData->style()->pixelMetric(QStyle::PM_HeaderMargin) + 12;
+        const int headerMargin = 2 * SGData->style()->pixelMetric(QStyle::PM_HeaderMargin) + 16;
         for (const QString& t : TCalHistModel::HeaderText(c, host_.lang).split('\n'))
             width = std::max(width, header.horizontalAdvance(t) + headerMargin);
         SGData->setColumnWidth(c, width);
