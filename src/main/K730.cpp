@@ -1,5 +1,6 @@
 // The k730 program: chooses the language, loads the settings, creates the
 // main window with the meter session behind it and runs the message loop.
+#include "calibration/CalCommands.h"
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/K730Settings.h"
@@ -47,6 +48,7 @@ int main(int argc, char* argv[]) {
     k730::TMainForm form(language);
     k730::TMainSession session(form, store, settings, language);
     session.SetDataFolder(dataFolder);
+    session.Calibration().SetLogPaths(calLog, calBackup);
     QObject::connect(&app, &QApplication::aboutToQuit, [&session, &calLog, &calBackup] {
         session.Close();
         k730::BackupCalLog(calLog, calBackup);

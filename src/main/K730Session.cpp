@@ -1,6 +1,7 @@
 #include "main/K730Session.h"
 
 #include "history/HistLink.h"
+#include "calibration/CalCommands.h"
 #include "main/DisplayReading.h"
 #include "main/InfoDialogTexts.h"
 #include "main/K730AboutMeter.h"
@@ -77,6 +78,8 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
                                               TemplateLibraryPath(DataFolder().toStdString()),
                                               [this] { return Now(); });
+    calibration_ = std::make_unique<TCalCommands>(form_, *controller_, settings_, config.language,
+                                                  config.decimalSeparator, [this] { return Now(); });
     ConnectHistory(config.language, config.decimalSeparator);
 }
 
@@ -167,6 +170,7 @@ void TMainSession::Start() {
 void TMainSession::Close() {
     if (closed_) return;
     showSettings_.reset();
+    calibration_->Shutdown();
     vudIDO_.reset();
     service_.reset();
     history_->Close();
@@ -356,6 +360,34 @@ void TMainSession::ShowCollectedMessages() {
         for (const auto& m : pending)
             ConfMessage(&form_, Q(m.text), "K730", m.icon == miWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
     });
+}
+
+void TMainSession::CalStatus(const TBytes& frame) {
+    calibration_->CalStatus(frame);
+}
+
+void TMainSession::CalModeSet() {
+    calibration_->CalModeSet();
+}
+
+void TMainSession::CalForcingValue(uint32_t dac) {
+    calibration_->CalForcingValue(dac);
+}
+
+void TMainSession::CalParameter(const TBytes& frame) {
+    calibration_->CalParameter(frame);
+}
+
+std::string TMainSession::CalSaved(const TCalibrationSavedAnswer& saved, const std::string& comment) {
+    return calibration_->CalSaved(saved, comment);
+}
+
+void TMainSession::CalClose() {
+    calibration_->CalClose();
+}
+
+void TMainSession::CalSuperviseMode(uint8_t mode) {
+    calibration_->CalSuperviseMode(mode);
 }
 
 void TMainSession::WakeTrigger() {

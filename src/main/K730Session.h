@@ -21,6 +21,7 @@
 
 namespace k730 {
 
+class TCalCommands;
 class TMainCommands;
 class TServiceLink;
 class TMainForm;
@@ -45,6 +46,7 @@ public:
     TServiceLink& Service() { return *service_; }
     // The folder of the template library (the user's data folder until set).
     void SetDataFolder(const std::string& folder);
+    TCalCommands& Calibration() { return *calibration_; }
 
     // --- TControllerHooks ----------------------------------------------------
     void LetEventsRun() override;
@@ -83,6 +85,14 @@ public:
     class THistLink& History() {
         return *history_;
     }
+    // The calibration wizard and history log (TCalCommands).
+    void CalStatus(const TBytes& frame) override;
+    void CalModeSet() override;
+    void CalForcingValue(uint32_t dac) override;
+    void CalParameter(const TBytes& frame) override;
+    std::string CalSaved(const TCalibrationSavedAnswer& saved, const std::string& comment) override;
+    void CalClose() override;
+    void CalSuperviseMode(uint8_t mode) override;
 
 private:
     uint32_t Now() const { return static_cast<uint32_t>(loop_.TickMs()); }
@@ -107,6 +117,7 @@ private:
     std::unique_ptr<class TVudIDOLink> vudIDO_; // the traffic viewer while it is open
     std::unique_ptr<TServiceLink> service_;     // the service window, while open
     std::unique_ptr<class THistLink> history_;  // the measurement history window, when open
+    std::unique_ptr<TCalCommands> calibration_;
     bool iconsStatusKnown_ = false;
     bool iconsLoopOn_ = false;
     std::unique_ptr<class TFormShowSettings> showSettings_; // modeless; refreshed as answers arrive

@@ -20,9 +20,6 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const TText LATER_VERSION{"Ta funkcja będzie dostępna w kolejnej wersji programu.",
-                          "This function will be available in a later version of the program."};
-
 TCommandPrompts DialogPrompts(TMainForm& form) {
     TCommandPrompts p;
     p.Message = [&form](const std::string& text, TMessageIcon icon) {
@@ -60,8 +57,6 @@ TMainCommands::TMainCommands(TMainForm& form, TMeterController& controller, TPro
     Connect("MenuClearMinMaxAv", &TMainCommands::ResetStats);
     Connect("MenuShowIconStatus", &TMainCommands::IconStripToggled);
     Connect("MenuStayOnTop", &TMainCommands::StayOnTopToggled);
-    for (const char* later : {"MenuCalMeter", "MenuCalImport", "MenuCalExport", "MenuHistCAL"})
-        Connect(later, &TMainCommands::NotYetAvailable);
     for (const auto& [button, item] :
          {std::pair{"BtnClearMinMaxAv", "MenuClearMinMaxAv"}, std::pair{"BtnService", "MenuService"},
           std::pair{"BtnVudIDO", "MenuVudIDO"}})
@@ -315,11 +310,6 @@ void TMainCommands::IconStripToggled() {
 void TMainCommands::StayOnTopToggled() {
     settings_.StayOnTop = Checked("MenuStayOnTop");
     form_.SetStayOnTop(settings_.StayOnTop);
-}
-
-void TMainCommands::NotYetAvailable() {
-    if (auto* a = qobject_cast<QAction*>(sender()); a && a->isCheckable()) a->setChecked(false);
-    Tell(std::string(LATER_VERSION(lang_)), miInformation);
 }
 
 } // namespace k730

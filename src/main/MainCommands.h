@@ -104,7 +104,6 @@ private:
     void ShowStats();
     void IconStripToggled();
     void StayOnTopToggled();
-    void NotYetAvailable();
 
     TMainForm& form_;
     TMeterController& controller_;

@@ -355,6 +355,16 @@ bool TMeterController::QueueItem(TQueueItem item, bool atFront, bool sendNow, ui
     return queued;
 }
 
+void TMeterController::RunScheduler(uint32_t now) {
+    now_ = now;
+    // One request at a time: while an answer is processed, or awaited, the
+    // scan that follows the answer sends; a scan here as well would send the
+    // queue head twice.
+    if (busyCount_ > 0 || requestPendingSince_ != 0) return;
+    scheduler_.ScanNow(merBusAddress_, now);
+    Publish();
+}
+
 void TMeterController::QueueSetMode0(bool sendNow, uint32_t now) {
     QueueItem(TQueueItem{{CMD_SET_MODE, 0}, {}}, true, sendNow, now);
 }
@@ -411,6 +421,9 @@ void TMeterController::ServiceClosed(uint32_t now) {
 
 void TMeterController::SetCalibrationOpen(bool open) {
     calibrationOpen_ = open;
+    // The wizard needs the status answers whether or not polling is switched on.
+    if (open) running_ = true;
+    Publish();
 }
 
 void TMeterController::CalibrationClosed(uint32_t now) {

@@ -86,6 +86,8 @@ public:
     void SendDirect(const TBytes& frame, uint32_t now); // between BeginBusy and EndBusy
     // False when no request can be built from the item (nothing is queued).
     bool QueueItem(TQueueItem item, bool atFront, bool sendNow, uint32_t now);
+    // An answer-driven scan now: the queue head, or a pending slot, goes out.
+    void RunScheduler(uint32_t now);
     void BeginBusy();
     void EndBusy(bool wake);
 

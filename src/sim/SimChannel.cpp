@@ -53,6 +53,7 @@ void TSimChannel::Receive(const TBytes& bytes, const TLineSettings& programLine,
 void TSimChannel::Respond(const TBytes& request, const TLineSettings& programLine, int64_t nowUs) {
     meter_.SetAddressOverride(faults_.otherAddress);
     meter_.SetRefused(faults_.refused);
+    meter_.SetAnswerAddress(faults_.answerAs);
     std::optional<TBytes> answer = meter_.Handle(request, nowUs / 1000);
     if (!answer) return;
     if (faults_.stopAfter) {

@@ -70,6 +70,7 @@ sends the command to that meter only, otherwise it goes to every meter):
   fault slow MS                  MS more before every answer
   fault echo on|off              loopback plug: bytes come back, no meter
   fault address HEX|off          another meter (address HEX) is connected
+  fault answer-as HEX|off        a second meter at HEX answers what this one is asked
   fault refuse CODE|off          the meter refuses command CODE (99 or 0x63)
   fault break [MS]               a break on the line (default 250 ms)
   fault unplug [MS]              port goes away, back after MS (default 2000)

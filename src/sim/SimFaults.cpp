@@ -65,19 +65,20 @@ bool ApplyFaultCommand(const std::string& words, TSimFaults& faults, TSimLineEve
             return false;
         }
         next.echo = *on;
-    } else if (name == "address") {
+    } else if (name == "address" || name == "answer-as") {
         std::string word;
         in >> word;
+        std::optional<uint16_t>& target = name == "address" ? next.otherAddress : next.answerAs;
         if (word == "off") {
-            next.otherAddress.reset();
+            target.reset();
         } else {
             try {
                 size_t used = 0;
                 const unsigned long v = std::stoul(word, &used, 16);
                 if (used != word.size() || v >= 0xFFFF) throw std::out_of_range(word);
-                next.otherAddress = static_cast<uint16_t>(v);
+                target = static_cast<uint16_t>(v);
             } catch (const std::exception&) {
-                error = "fault address: a hexadecimal address 0..FFFE or off";
+                error = "fault " + name + ": a hexadecimal address 0..FFFE or off";
                 return false;
             }
         }

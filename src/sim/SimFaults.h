@@ -16,6 +16,7 @@ struct TSimFaults {
     bool echo = false;                    // a loopback plug: every byte comes straight back, no meter
     std::optional<uint16_t> otherAddress; // another meter answers (its address)
     std::optional<uint8_t> refused;       // this command is refused (a write-protected memory, say)
+    std::optional<uint16_t> answerAs;     // a second meter: answers come from this address
 };
 
 // Line events that happen once when asked for.
@@ -26,8 +27,8 @@ struct TSimLineEvent {
 
 // Applies one fault command (the words after "fault"): "none", "stop N",
 // "garbage N", "split MS", "slow MS", "echo on|off", "address HEX|off",
-// "refuse CODE|off", "break [MS]", "unplug [MS]". Returns false with a
-// message for bad text.
+// "refuse CODE|off", "answer-as HEX|off", "break [MS]", "unplug [MS]".
+// Returns false with a message for bad text.
 bool ApplyFaultCommand(const std::string& words, TSimFaults& faults, TSimLineEvent& event,
                        std::string& error);
 

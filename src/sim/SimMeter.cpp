@@ -34,7 +34,7 @@ bool TSimMeter::RangeExists(unsigned index) const {
 TBytes TSimMeter::Answer(uint8_t command, std::span<const uint8_t> data) const {
     const uint8_t code =
         command == MERBUS_REFUSAL ? MERBUS_REFUSAL : static_cast<uint8_t>(command | MERBUS_ANSWER_BIT);
-    return BuildAnswer(code, MERBUS_FIXED, Address(), mode_, data);
+    return BuildAnswer(code, MERBUS_FIXED, answerAddress_.value_or(Address()), mode_, data);
 }
 
 TBytes TSimMeter::Refusal(uint8_t command) const {
@@ -51,13 +51,13 @@ std::optional<TBytes> TSimMeter::Handle(std::span<const uint8_t> frame, int64_t 
     const uint16_t to = ReadU16(frame, 5);
     if (to != Address() && to != MERBUS_BROADCAST) return std::nullopt;
     FinishZeroing(nowMs);
+    if (refused_ && command == *refused_) return Refusal(command);
     TData body = frame.subspan(7, frame.size() - 8);
     if (IsServiceCommand(command)) {
         if (body.size() < 2 || body[0] != SERVICE_ACCESS_CODE[0] || body[1] != SERVICE_ACCESS_CODE[1])
             return Refusal(command);
         body = body.subspan(2);
     }
-    if (refused_ && command == *refused_) return Refusal(command);
     return Dispatch(command, to, body, nowMs);
 }
 

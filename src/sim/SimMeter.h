@@ -81,6 +81,8 @@ public:
     void SetAddressOverride(std::optional<uint16_t> address) { addressOverride_ = address; }
     // A command the meter refuses whatever it carries (nothing = none).
     void SetRefused(std::optional<uint8_t> command) { refused_ = command; }
+    // Answers carry this address whatever the meter's own (nothing = its own).
+    void SetAnswerAddress(std::optional<uint16_t> address) { answerAddress_ = address; }
 
     // How long a zeroing runs before the meter reports it finished.
     void SetZeroingMs(int64_t ms) { zeroingMs_ = ms; }
@@ -130,6 +132,7 @@ private:
     int64_t zeroingMs_ = 3000;
     std::optional<uint16_t> addressOverride_;
     std::optional<uint8_t> refused_;
+    std::optional<uint16_t> answerAddress_;
 };
 
 } // namespace k730::sim

@@ -12,6 +12,8 @@ enum TExit : int { exitOk = 0, exitNegative = 1, exitUsage = 2 };
 void AddFrameCommands(CLI::App& app, int& status);
 void AddPortCommands(CLI::App& app, int& status);
 void AddFileCommands(CLI::App& app, int& status);
+// "callog certificate", after AddFileCommands; drawn with Qt when the build has it.
+void AddCertificateCommand(CLI::App& app, int& status);
 void AddSearchCommands(CLI::App& app, int& status);
 
 } // namespace k730::tool

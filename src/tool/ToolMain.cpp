@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     k730::tool::AddFrameCommands(app, status);
     k730::tool::AddPortCommands(app, status);
     k730::tool::AddFileCommands(app, status);
+    k730::tool::AddCertificateCommand(app, status);
     k730::tool::AddSearchCommands(app, status);
     if (const auto unknown = UnknownCommand(app, argc, argv)) {
         std::cerr << "k730-tool: " << (unknown->first.empty() ? "" : unknown->first + ": ")

@@ -119,6 +119,25 @@ TEST_F(SimCalibrationTest, LeavingCalibrationWithoutSavingDropsWrittenParameters
     EXPECT_FALSE(meter->TakeEepromDirty());
 }
 
+TEST_F(SimCalibrationTest, RefusedCommandIsRefusedInEveryModeUntilCleared) {
+    Ask(CMD_SET_MODE, {1});
+    meter->SetRefused(CMD_SAVE_CALIBRATION);
+    TBytes save = U32(0x4000);
+    for (const TBytes& part : {F32(1.5f), F32(1.0f), U32(0x2A8)})
+        save.insert(save.end(), part.begin(), part.end());
+    EXPECT_EQ(Ask(CMD_SAVE_CALIBRATION, save), test::Hex("68 0A 00 7F 06 01 00 01 0D 16"));
+    EXPECT_EQ(Ask(CMD_STATUS)[3], 0x84) << "other commands are answered";
+    meter->SetRefused(std::nullopt);
+    EXPECT_EQ(Ask(CMD_SAVE_CALIBRATION, save)[3], 0x8D);
+}
+
+TEST_F(SimCalibrationTest, SecondMeterAnswersWhatThisOneIsAsked) {
+    meter->SetAnswerAddress(7);
+    EXPECT_EQ(ReadU16(Ask(CMD_STATUS), 5), 7);
+    meter->SetAnswerAddress(std::nullopt);
+    EXPECT_EQ(ReadU16(Ask(CMD_STATUS), 5), 1);
+}
+
 TEST_F(SimCalibrationTest, InvalidFactorsAndLoopStateShowInTheFlags) {
     TSimEeprom e = DefaultEeprom(1);
     e.resultFactor = 0.5f;

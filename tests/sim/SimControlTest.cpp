@@ -44,9 +44,10 @@ TEST_F(SimControlTest, BlankLinesOfAnyWhiteSpaceDoNothing) {
 
 TEST_F(SimControlTest, BadCommandsChangeNothing) {
     const auto before = one.Eeprom().serial;
-    for (const char* bad : {"light sine 1 2", "light strobe 5", "noise -1", "temp hot", "set serial 70000",
-                            "set kind 9", "fault stop", "fault echo maybe", "fault address FFFF", "fly",
-                            "SIM1", "set ranges 1 2", "loop sideways", "fault stop 3 4"}) {
+    for (const char* bad :
+         {"light sine 1 2", "light strobe 5", "noise -1", "temp hot", "set serial 70000", "set kind 9",
+          "fault stop", "fault echo maybe", "fault address FFFF", "fly", "SIM1", "set ranges 1 2",
+          "loop sideways", "fault stop 3 4", "fault refuse 200", "fault refuse save"}) {
         EXPECT_EQ(Run(bad).rfind("error: ", 0), 0u) << bad;
     }
     EXPECT_EQ(one.Eeprom().serial, before);
@@ -59,6 +60,10 @@ TEST_F(SimControlTest, FaultsAreSetAndCleared) {
     EXPECT_EQ(Run("SIM1 fault stop 3"), "ok");
     EXPECT_EQ(Run("SIM1 fault garbage 4"), "ok");
     EXPECT_EQ(Run("SIM1 fault address 2a"), "ok");
+    EXPECT_EQ(Run("SIM1 fault refuse 13"), "ok");
+    EXPECT_EQ(lineOne.Faults().refused, 13);
+    EXPECT_EQ(Run("SIM1 fault answer-as 7"), "ok");
+    EXPECT_EQ(lineOne.Faults().answerAs, 7);
     EXPECT_EQ(lineOne.Faults().stopAfter, 3);
     EXPECT_EQ(lineOne.Faults().garbageBytes, 4);
     EXPECT_EQ(lineOne.Faults().otherAddress, 0x2A);
