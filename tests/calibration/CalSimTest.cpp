@@ -10,6 +10,7 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -61,11 +62,7 @@ protected:
         form_->show();
         session_->Start();
         AnswerEveryDialog();
-        auto* device = form_->findChild<QComboBox*>("CBDevice");
-        const int index = device->findText("SIM1");
-        ASSERT_GT(index, 0);
-        device->setCurrentIndex(index);
-        emit device->activated(index);
+        ASSERT_TRUE(test::ChoosePort(*form_, "SIM1"));
         ASSERT_TRUE(Pump([&] { return session_->Controller().Info().StatusKnown; }, 10s));
     }
 

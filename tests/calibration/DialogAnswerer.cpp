@@ -1,5 +1,6 @@
 #include "DialogAnswerer.h"
 
+#include "support/GuiPump.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -11,12 +12,7 @@
 namespace k730::test {
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return done();
-        },
-        limit);
+    return test::PumpUntil(done, limit);
 }
 
 TDialogAnswerer::TDialogAnswerer(QObject* owner) : timer_(new QTimer(owner)) {

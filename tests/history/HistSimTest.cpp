@@ -55,11 +55,7 @@ protected:
         session = std::make_unique<TMainSession>(*main, store, DefaultSettings(folder / ""), langEnglish);
         main->show();
         session->Start();
-        auto* device = main->findChild<QComboBox*>("CBDevice");
-        const int index = device->findText("SIM1");
-        ASSERT_GT(index, 0);
-        device->setCurrentIndex(index);
-        emit device->activated(index);
+        ASSERT_TRUE(test::ChoosePort(*main, "SIM1"));
         ASSERT_TRUE(test::PumpUntil([&] { return session->Controller().State() == stIdentified; }, 10s));
         main->Action("MenuHistMeas")->trigger();
         form = session->History().Form();

@@ -2,6 +2,7 @@
 // the choice between several meters, and the result it hands back.
 #include "search/UnitAutoCOM.h"
 #include "support/SimProcess.h"
+#include "support/GuiPump.h"
 #include "support/TestSupport.h"
 #include "support/Screenshot.h"
 
@@ -27,12 +28,7 @@ void Shot(QWidget& w, const char* name) {
 }
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return done();
-        },
-        limit);
+    return test::PumpUntil(done, limit);
 }
 
 class UnitAutoCOMTest : public ::testing::Test {

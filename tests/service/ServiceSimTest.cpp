@@ -9,7 +9,7 @@
 #include "service/K730Service.h"
 #include "service/K730Template.h"
 #include "service/ServiceLink.h"
-#include "support/GuiWait.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"

@@ -5,7 +5,7 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
-#include "support/GuiWait.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -60,11 +60,7 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
     TMainSession session(form, store, DefaultSettings(dir.string()), langEnglish);
     form.show();
     session.Start();
-    auto* device = form.findChild<QComboBox*>("CBDevice");
-    const int index = device->findText("SIM1");
-    ASSERT_GT(index, 0);
-    device->setCurrentIndex(index);
-    emit device->activated(index);
+    ASSERT_TRUE(test::ChoosePort(form, "SIM1"));
     auto* value = form.findChild<QLabel*>("LabelValue");
     ASSERT_TRUE(test::PumpUntil([&] { return value->text().startsWith("500"); }, 10s))
         << value->text().toStdString();
@@ -116,6 +112,7 @@ TEST(VudIDOSim, RecordsThePollingInOrderAndAReopenedFileMatches) {
     EXPECT_GE(b.LastSequence() - before, 300u);
 
     // Another port choice reaches the title; closing releases the button.
+    auto* device = form.findChild<QComboBox*>("CBDevice");
     device->setCurrentIndex(0);
     emit device->activated(0);
     EXPECT_EQ(viewer->windowTitle(), "Bufor portu komunikacji");

@@ -6,7 +6,7 @@
 #include "protocol/ByteOrder.h"
 #include "protocol/Crc16.h"
 #include "protocol/MerBusFrames.h"
-#include "support/GuiWait.h"
+#include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/TestSupport.h"
 #include "traffic/BufView.h"

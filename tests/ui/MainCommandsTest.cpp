@@ -9,6 +9,7 @@
 #include "service/K730Service.h"
 #include "service/ServiceLink.h"
 #include "support/SimProcess.h"
+#include "support/GuiPump.h"
 #include "support/TestSupport.h"
 #include "ui/ConfBox.h"
 #include "support/Screenshot.h"
@@ -51,11 +52,7 @@ protected:
         form_->show();
         session_->Start();
         AnswerEveryDialog();
-        auto* device = Child<QComboBox>("CBDevice");
-        const int index = device->findText("SIM1");
-        ASSERT_GT(index, 0);
-        device->setCurrentIndex(index);
-        emit device->activated(index);
+        ASSERT_TRUE(test::ChoosePort(*form_, "SIM1"));
         ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->text().startsWith("12"); }, 10s));
     }
 
@@ -72,12 +69,7 @@ protected:
     }
 
     static bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        return test::WaitFor(
-            [&] {
-                QApplication::processEvents(QEventLoop::AllEvents, 20);
-                return done();
-            },
-            limit);
+        return test::PumpUntil(done, limit);
     }
 
     // Every message box is read and closed with its first button, as soon as it shows.

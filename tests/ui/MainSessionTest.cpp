@@ -4,6 +4,7 @@
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
 #include "support/SimProcess.h"
+#include "support/GuiPump.h"
 #include "support/TestSupport.h"
 #include "support/Screenshot.h"
 #include "comm/SerialPort.h"
@@ -28,12 +29,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            return done();
-        },
-        limit);
+    return test::PumpUntil(done, limit);
 }
 
 TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
@@ -51,12 +47,7 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
         TMainSession session(form, store, DefaultSettings(dir.string()), langEnglish);
         form.show();
         session.Start();
-        auto* device = form.findChild<QComboBox*>("CBDevice");
-        ASSERT_NE(device, nullptr);
-        const int index = device->findText("SIM1");
-        ASSERT_GT(index, 0);
-        device->setCurrentIndex(index);
-        emit device->activated(index); // as a user's choice
+        ASSERT_TRUE(test::ChoosePort(form, "SIM1"));
         auto* value = form.findChild<QLabel*>("LabelValue");
         ASSERT_NE(value, nullptr);
         EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 10s))
@@ -104,11 +95,7 @@ TEST(MainSession, PolishWindowOnAnEnglishLocaleUsesTheLocalesSeparatorThroughout
         TMainSession session(form, store, DefaultSettings(dir.string()), langPolish);
         form.show();
         session.Start();
-        auto* device = form.findChild<QComboBox*>("CBDevice");
-        const int index = device->findText("SIM1");
-        ASSERT_GT(index, 0);
-        device->setCurrentIndex(index);
-        emit device->activated(index);
+        ASSERT_TRUE(test::ChoosePort(form, "SIM1"));
         auto* value = form.findChild<QLabel*>("LabelValue");
         ASSERT_TRUE(Pump([&] { return value->text().startsWith("1234"); }, 10s));
         EXPECT_TRUE(value->text().contains('.') && !value->text().contains(','))
