@@ -56,17 +56,6 @@ constexpr TText programPrefix{"UWAGA\r\nWybrany wpis historii kalibracji dotyczy
                               "from the history log.\r\n\r\n"};
 constexpr TText copyFrom{"Kopia kalibracji z dn. ", "Calibration copy from "};
 
-unsigned StyleOf(TMessageStyle style) {
-    switch (style) {
-    case msWarning:
-        return MB_ICONWARNING;
-    case msQuestion:
-        return MB_ICONQUESTION;
-    default:
-        return MB_ICONINFORMATION;
-    }
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -332,7 +321,7 @@ void TCalCommands::ImportLog() {
     const TCalImport result = choice == 0 ? SynchronizeCalLog(file, logPath_, backupPath_, shown, ask)
                                           : OverwriteCalLog(file, logPath_, backupPath_, shown);
     if (result.success) UpdateHistoryItems();
-    Tell(Q(result.message(lang_)), StyleOf(result.message.style));
+    Tell(Q(result.message(lang_)), ConfStyle(result.message.style));
 }
 
 void TCalCommands::ExportLog() {

@@ -35,17 +35,6 @@ QString& LastTemplateFolder() {
 
 const QString TEMPLATE_FILTER = "Pliki szablonów (*.dat);;Wszystkie pliki (*.*)";
 
-unsigned StyleOf(const TFileMessage& m) {
-    switch (m.style) {
-    case msWarning:
-        return MB_ICONWARNING;
-    case msQuestion:
-        return MB_ICONQUESTION;
-    default:
-        return MB_ICONINFORMATION;
-    }
-}
-
 } // namespace
 
 void TFormService::BuildTemplateMenu() {
@@ -172,7 +161,7 @@ void TFormService::ImportClicked() {
     const TTemplateImport r =
         ImportTemplateFile(ctx_.libraryPath, S(file), S(ShortenPath(file)), askMode, askDuplicate,
                            [metrics](const std::string& text) { return metrics.horizontalAdvance(Q(text)); });
-    if (!r.message.Empty()) Tell(r.message.pl, StyleOf(r.message));
+    if (!r.message.Empty()) Tell(r.message.pl, ConfStyle(r.message.style));
     if (r.changed) ReadSpectralLists();
     RefreshTemplateMenu();
 }
@@ -192,7 +181,7 @@ void TFormService::ExportClicked() {
     }
     const TTemplateOutcome r = ExportTemplateLibrary(ctx_.libraryPath, S(file), S(shown));
     if (r.success) LastTemplateFolder() = QFileInfo(file).absolutePath();
-    Tell(r.message.pl, StyleOf(r.message));
+    Tell(r.message.pl, ConfStyle(r.message.style));
 }
 
 } // namespace k730

@@ -34,12 +34,6 @@ namespace {
 constexpr int BUTTON_HEIGHT = 28;
 constexpr int BUTTON_MARGIN = 6;
 
-unsigned StyleOf(const TFileMessage& m) {
-    return m.style == msWarning    ? MB_ICONWARNING
-           : m.style == msQuestion ? MB_ICONQUESTION
-                                   : MB_ICONINFORMATION;
-}
-
 } // namespace
 
 QString TFormTemplate::Caption(TTemplateMode mode) {
@@ -62,7 +56,7 @@ TFormTemplate::TFormTemplate(TTemplateMode mode, std::string libraryPath, TTempl
     AskOverwrite = [this](const TFileMessage& q) {
         return ConfYesNo(this, Q(q.pl), "K730", MB_ICONQUESTION);
     };
-    Tell = [this](const TFileMessage& m) { ConfMessage(this, Q(m.pl), "K730", StyleOf(m)); };
+    Tell = [this](const TFileMessage& m) { ConfMessage(this, Q(m.pl), "K730", ConfStyle(m.style)); };
     AskSave = [this](const QString& title) {
         return ConfYesNoDefault(this, "Zapisać zmiany?", title, MB_ICONQUESTION, 1);
     };

@@ -287,6 +287,17 @@ int ConfAskTracked(QWidget* owner, QPointer<TConfirmForm>& slot, const QString& 
     return result;
 }
 
+unsigned ConfStyle(TMessageStyle style) {
+    switch (style) {
+    case msWarning:
+        return MB_ICONWARNING;
+    case msQuestion:
+        return MB_ICONQUESTION;
+    default:
+        return MB_ICONINFORMATION;
+    }
+}
+
 bool ConfMessage(QWidget* owner, const QString& text, const QString& title, unsigned style) {
     return ConfAsk(owner, text, title, style, false, true) == crYes;
 }

@@ -3,6 +3,7 @@
 // Texts use CR LF between lines; callers pass "K730" as the title.
 #pragma once
 
+#include "files/FileMessage.h"
 #include "ui/ConfLayout.h"
 
 #include <QDialog>
@@ -90,6 +91,8 @@ int ConfAsk(QWidget* owner, const QString& text, const QString& title, unsigned 
 int ConfAskTracked(QWidget* owner, QPointer<TConfirmForm>& slot, const QString& text, unsigned style,
                    bool allButtons, bool singleButton, const QString& title);
 // The plain message box: one "OK"; true when OK was pressed.
+// The dialog icon of a message from the file and window rules.
+unsigned ConfStyle(TMessageStyle style);
 bool ConfMessage(QWidget* owner, const QString& text, const QString& title, unsigned style);
 bool ConfYesNo(QWidget* owner, const QString& text, const QString& title, unsigned style);
 bool ConfYesNoDefault(QWidget* owner, const QString& text, const QString& title, unsigned style,
