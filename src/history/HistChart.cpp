@@ -103,7 +103,10 @@ void THistChart::BuildSeries(TLanguage lang) {
         s->attachAxis(axisY_);
     }
     c->legend()->markers(selection_).first()->setVisible(false);
+    // The view came with an empty chart of its own, which it gives up here.
+    QChart* empty = chart();
     setChart(c);
+    delete empty;
 }
 
 double THistChart::AxisMs(double recordMs) const {
