@@ -77,6 +77,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
                                               TemplateLibraryPath(DataFolder().toStdString()),
                                               [this] { return Now(); });
+    service_->SetAverages([this] { return commands_ ? commands_->ShownAverages() : nullptr; });
     ConnectHistory(config.language, config.decimalSeparator);
 }
 
@@ -299,6 +300,30 @@ void TMainSession::ServiceDefaultRange(uint8_t index) {
 
 void TMainSession::ServiceStatus(const TBytes& frame) {
     service_->Status(frame);
+}
+
+void TMainSession::ServiceModBusAddress(uint8_t address) {
+    service_->ModBusAddress(address);
+}
+
+void TMainSession::ServiceForcingValue(uint32_t dac) {
+    service_->ForcingValue(dac);
+}
+
+void TMainSession::ServiceCalibrationSaved(const TCalibrationSavedAnswer& saved) {
+    service_->CalibrationSaved(saved);
+}
+
+void TMainSession::ServiceReadings(const std::array<float, 3>& readings) {
+    service_->RangeFactors(readings);
+}
+
+void TMainSession::ServiceValue(float value) {
+    service_->TempCoefficient(value);
+}
+
+void TMainSession::ServiceFrame(const TBytes& frame) {
+    service_->Frame(frame);
 }
 
 // --- the measurement history window ------------------------------------------------

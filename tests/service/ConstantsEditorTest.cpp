@@ -6,6 +6,7 @@
 #include "service/ServiceNumbers.h"
 
 #include "protocol/ByteOrder.h"
+#include "service/ServiceFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,28 +22,8 @@ std::vector<TBytes> Bytes(const std::vector<TQueueItem>& items) {
     return out;
 }
 
-// A status answer frame as long as the meter sends it.
 TBytes Block(uint32_t dac0 = 0x4000, float ke = 1.25f, float kl = 1.5f, uint32_t loopDac = 0x5000) {
-    TBytes b(65, 0);
-    b[0] = 0x68;
-    b[1] = 65;
-    b[3] = 0x84;
-    b[4] = 0x06;
-    b[5] = 0x01;
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    put32(roLoopDac, loopDac);
-    put32(roDac0, dac0);
-    put32(roKE, std::bit_cast<uint32_t>(ke));
-    put32(roKL, std::bit_cast<uint32_t>(kl));
-    put32(roCalTemperature, 680);
-    put32(roFullScale, std::bit_cast<uint32_t>(2000.0f));
-    b[roTemperature] = 0xA8; // 680: 23.0 °C
-    b[roTemperature + 1] = 0x02;
-    b.back() = 0x16;
-    return b;
+    return test::ResultsFrame(dac0, ke, kl, loopDac);
 }
 
 TEST(ServiceNumbers, TextsUseTheGivenSeparator) {
