@@ -3,42 +3,17 @@
 #include "service/ResultAnnouncement.h"
 
 #include "files/TempFolder.h"
+#include "service/AnnouncementListener.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace k730 {
 namespace {
 
-class TListener {
-public:
-    explicit TListener(const std::string& path) {
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        bound_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~TListener() { ::close(fd_); }
-    bool Bound() const { return bound_; }
-    std::optional<TBytes> Take() {
-        TBytes buffer(8192);
-        const ssize_t got = ::recv(fd_, buffer.data(), buffer.size(), 0);
-        if (got < 0) return std::nullopt;
-        buffer.resize(static_cast<size_t>(got));
-        return buffer;
-    }
-
-private:
-    int fd_ = -1;
-    bool bound_ = false;
-};
+using TListener = test::TAnnouncementListener;
 
 TEST(ResultAnnouncement, DatagramCarriesMessageAndBlockFields) {
     const TBytes d = ResultAnnouncementDatagram("/home/a/wyniki.txt", RESULT_FROM_DAC);
