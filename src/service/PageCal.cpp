@@ -97,6 +97,9 @@ TPageCal::TPageCal(TConstantsEditor& rules, int language, char decimalSeparator,
         Render();
     });
     connect(btnSetCAL_, &QPushButton::clicked, this, &TPageCal::SetCalClicked);
+    auto* escape = new TEscapeRestore(this);
+    escape->Watch(editKE_);
+    escape->Watch(editKL_);
     Render();
 }
 

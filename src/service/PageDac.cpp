@@ -97,6 +97,9 @@ TPageDac::TPageDac(TConstantsEditor& rules, TQueue queue, QWidget* parent)
     connect(btnSetDAC0_, &QPushButton::clicked, this, [this] {
         if (queue_) queue_(rules_.ProgramDac0());
     });
+    auto* escape = new TEscapeRestore(this);
+    escape->Watch(editDACSet_);
+    escape->Watch(editMeasured_);
     Render();
 }
 

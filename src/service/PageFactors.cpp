@@ -32,6 +32,10 @@ TPageFactors::TPageFactors(TConstantsEditor& rules, TQueue queue, QWidget* paren
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
     SetRangeTexts({});
+    auto* escape = new TEscapeRestore(this);
+    for (QLineEdit* edit :
+         {editRF_[0], editRF_[1], editRF_[2], editCalc_[0], editCalc_[1], editCalc_[2], editValTC_})
+        escape->Watch(edit);
     Render();
 }
 

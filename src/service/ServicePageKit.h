@@ -5,6 +5,9 @@
 
 #include "service/ServiceQt.h"
 
+#include <QEvent>
+#include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,5 +65,32 @@ inline void SetLabel(QLabel* label, const std::string& text) {
     label->setText(Q(text));
     label->setAccessibleName(Q(text));
 }
+
+// A box remembers its text when it gets the focus, and Escape brings that
+// text back, handed to the rules as if typed.
+class TEscapeRestore : public QObject {
+public:
+    using QObject::QObject;
+    void Watch(QLineEdit* edit) { edit->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (!edit) return false;
+        if (event->type() == QEvent::FocusIn) {
+            entered_[edit] = edit->text();
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && entered_.contains(edit)) {
+            const QString text = entered_.value(edit);
+            edit->setText(text);
+            emit edit->textEdited(text);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QHash<QLineEdit*, QString> entered_;
+};
 
 } // namespace k730::svcqt

@@ -103,6 +103,15 @@ TEST_F(FormServicePagesTest, CorrectionPageWritesFactorsWithinLimits) {
     EXPECT_EQ(Child<QLabel>("LabelValTC")->text(), "0,2500000");
     auto* set = Child<QPushButton>("BtnSetKRange");
     ASSERT_TRUE(set->isEnabled());
+    // Escape brings back what the box held when it got the focus.
+    auto* rf0 = Child<QLineEdit>("EditRF0");
+    QFocusEvent focus(QEvent::FocusIn);
+    QApplication::sendEvent(rf0, &focus);
+    Type("EditRF0", "x");
+    EXPECT_FALSE(set->isEnabled());
+    QTest::keyClick(rf0, Qt::Key_Escape);
+    EXPECT_EQ(rf0->text(), "1,0000000");
+    EXPECT_TRUE(set->isEnabled());
     Type("EditRF2", "1.2");
     EXPECT_FALSE(set->isEnabled()) << "1,2 lies outside 0,9 … 1,1";
     // The calculator fills the third box: 2k1 / (2k + 0) = 1,05.
