@@ -127,7 +127,9 @@ void TFormService::BuildConstantPages() {
     pageFactors_ = new TPageFactors(constants_, queue, pages_);
     pageCal_ = new TPageCal(
         constants_, ctx_.language, ctx_.decimalSeparator, queue,
-        [this](const std::string& question) { return ConfYesNo(this, Q(question), "K730", MB_ICONQUESTION); },
+        [this](const std::string& question) {
+            return AskYesNo ? AskYesNo(question) : ConfYesNo(this, Q(question), "K730", MB_ICONQUESTION);
+        },
         pages_);
     pageDac_ = new TPageDac(constants_, queue, pages_);
     pageBin_ = new TPageBin(

@@ -103,6 +103,8 @@ public:
     // and the messages (the confirmation dialog by default).
     std::function<int(TFormTemplate& editor)> RunTemplateEditor;
     std::function<void(const std::string& text, unsigned style)> ShowMessage;
+    // Questions before a write (the confirmation dialog by default).
+    std::function<bool(const std::string& question)> AskYesNo;
 
     // The results file chosen by "save as" (chooser seam: a dialog by default).
     std::function<QString(const QString& proposed)> ChooseResultsFile;

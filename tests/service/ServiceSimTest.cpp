@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include <algorithm>
@@ -281,6 +282,28 @@ TEST_F(ServicePagesSimTest, DacPageForcesTwelveMilliamps) {
     // Leaving the page lets the loop follow the light again.
     Service()->ShowPage(spBin);
     EXPECT_TRUE(Pump([&] { return std::abs(SimCurrent() - 12.0) > 0.01; }, 10s));
+}
+
+TEST_F(ServicePagesSimTest, CalibrationConstantsAreWrittenAndReadBack) {
+    OpenOn(spCal);
+    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditKE")->isEnabled(); }, 10s));
+    EXPECT_TRUE(Child<QRadioButton>("RBProgramSet")->isChecked()) << "the meter's 4 mA value is valid";
+    Type("EditKE", "1.5");
+    Type("EditKL", "1.25");
+    std::string question;
+    Service()->AskYesNo = [&](const std::string& q) {
+        question = q;
+        return true;
+    };
+    ASSERT_TRUE(Child<QPushButton>("BtnSetCAL")->isEnabled());
+    Child<QPushButton>("BtnSetCAL")->click();
+    EXPECT_NE(question.find("0x4000"), std::string::npos) << question;
+    const auto shown = [&](const char* label) { return Child<QLabel>(label)->text().replace(',', '.'); };
+    EXPECT_TRUE(
+        Pump([&] { return shown("LabelValKE") == "1.5000000" && shown("LabelValKL") == "1.2500000"; }, 10s));
+    EXPECT_NE(SimState().find("\"resultFactor\": 1.5"), std::string::npos) << SimState();
+    EXPECT_TRUE(Pump([&] { return session_->Controller().MeterMode() == 0; }, 10s)) << "back in normal mode";
+    test::SaveScreenshot(*Service(), "service-sim-cal");
 }
 
 TEST_F(ServicePagesSimTest, HandTypedStatusRequestIsAnswered) {
