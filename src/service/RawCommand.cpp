@@ -174,8 +174,11 @@ TRawRequest RawFrameRequest(std::string_view buffer) {
 // --- the exchange ------------------------------------------------------------------------
 
 void TRawExchange::Invalid(TRawError error) {
+    // Nothing went out: the last request's frames would only mislead.
     state_ = rsInvalid;
     error_ = error;
+    sent_.clear();
+    answer_.clear();
 }
 
 void TRawExchange::Sent(uint8_t command, TBytes frame) {

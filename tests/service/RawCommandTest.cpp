@@ -123,6 +123,7 @@ TEST(RawExchange, FollowsTheRequestToItsAnswer) {
     EXPECT_EQ(x.State(), rsNoAnswer);
     x.Invalid(reData);
     EXPECT_EQ(x.StatusText(), "Nie wysłano: błędne dane.");
+    EXPECT_TRUE(x.SentFrame().empty()) << "no earlier frame is shown as if just sent";
 }
 
 } // namespace
