@@ -198,7 +198,6 @@ void TFormService::Reset(bool withInfo) {
     if (withInfo) {
         modBusAddress_.reset();
         config_.reset();
-        raw_.NoAnswer();
     }
     RenderConstantPages();
     if (withInfo) {
@@ -233,7 +232,9 @@ void TFormService::TabChanged(int index) {
 // --- answers --------------------------------------------------------------------
 
 void TFormService::Notify(TServiceNotice notice) {
-    raw_.NoAnswer();
+    // A typed request to another address is answered by another meter: its
+    // answer reports the change before it is handed over, so it still counts.
+    if (notice != snMeterChanged) raw_.NoAnswer();
     pageBin_->RenderExchange();
     if (notice == snAnswerOverdue) {
         // The queue was emptied: whatever answers now is read afresh.

@@ -183,6 +183,7 @@ TEST_F(FormServicePagesTest, ResultsFrameAndRawRequests) {
     Child<QPushButton>("BtnSend1")->click();
     ASSERT_EQ(raw_.size(), 1u);
     EXPECT_EQ(raw_[0], (TBytes{0x00, 0x04, 0x01, 0x00}));
+    raw_.clear();
     EXPECT_EQ(Child<QLabel>("LabelRawState")->text(), "Oczekiwanie na odpowiedź...");
     TBytes answer = test::ResultsFrame();
     form_->Frame(answer);
@@ -190,10 +191,22 @@ TEST_F(FormServicePagesTest, ResultsFrameAndRawRequests) {
     EXPECT_TRUE(Child<QLineEdit>("EditRawAnswer")->text().startsWith("68 41 00 84"));
     test::SaveScreenshot(*form_, "service-bin");
 
+    // A request to another meter: its answer announces the change first.
+    Type("EditAddr", "2");
+    Child<QPushButton>("BtnSend1")->click();
+    form_->Notify(snMeterChanged);
+    form_->Frame(answer);
+    EXPECT_EQ(Child<QLabel>("LabelRawState")->text(), "Miernik wykonał polecenie.");
+    Child<QPushButton>("BtnSend1")->click();
+    form_->Notify(snAnswerOverdue);
+    EXPECT_EQ(Child<QLabel>("LabelRawState")->text(), "Brak odpowiedzi miernika.");
+    Alive();
+
     Type("EditBuf2", "G1");
     Type("EditCmd2", "5");
     Child<QPushButton>("BtnSend2")->click();
-    EXPECT_EQ(raw_.size(), 1u) << "bad data sends nothing";
+    EXPECT_EQ(raw_.size(), 2u) << "bad data sends nothing";
+    EXPECT_EQ(raw_[0], (TBytes{0x00, 0x04, 0x02, 0x00}));
     EXPECT_EQ(Child<QLabel>("LabelRawState")->text(), "Nie wysłano: błędne dane.");
 
     // A short block marks what it lacks.
