@@ -14,12 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -250,6 +252,23 @@ TEST_F(FormServicePagesTest, ResultLinesAreAppendedAndAnnounced) {
     EXPECT_EQ(announced_.back().second, RESULT_FROM_DAC) << "the DAC page only announces";
     EXPECT_EQ(FileText(), text);
     EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(FormServicePagesTest, EveryControlOfThePagesHasAnAccessibleName) {
+    Alive();
+    for (TServicePage page : {spFactors, spCal, spDac, spBin}) {
+        form_->ShowPage(page);
+        QWidget* shown = form_->findChild<QStackedWidget*>("PageControl")->currentWidget();
+        for (QWidget* w : shown->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QComboBox*>(w);
+            if (control) {
+                EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            }
+        }
+    }
+    for (const char* icon : {"BtnBinSaveAs", "BtnBinSaveAdd"})
+        EXPECT_EQ(Child<QToolButton>(icon)->accessibleName(), Child<QToolButton>(icon)->toolTip());
 }
 
 TEST_F(FormServicePagesTest, FileWithAnotherHeaderIsNeverAppendedTo) {
