@@ -113,7 +113,8 @@ public:
     virtual void ServiceDefaultRange(uint8_t /*index*/) {}
     virtual void ServiceReadings(const std::array<float, 3>& /*readings*/) {}
     virtual void ServiceValue(float /*value*/) {}
-    virtual void ServiceSettingsChanged() {} // default range or conversions answered
+    virtual void ServiceSettingsChanged() {}              // default range or conversions answered
+    virtual void ServiceFrame(const TBytes& /*frame*/) {} // every accepted answer, refusals included
 
     // --- calibration wizard --------------------------------------------------
     virtual void CalStatus(const TBytes& /*frame*/) {}

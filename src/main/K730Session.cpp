@@ -78,6 +78,7 @@ TMainSession::TMainSession(TMainForm& form, TSettingsStore& store, TProgramSetti
     service_ = std::make_unique<TServiceLink>(form_, *controller_, settings_, language_,
                                               TemplateLibraryPath(DataFolder().toStdString()),
                                               [this] { return Now(); });
+    service_->SetAverages([this] { return commands_ ? commands_->ShownAverages() : nullptr; });
     calibration_ = std::make_unique<TCalCommands>(form_, *controller_, settings_, config.language,
                                                   config.decimalSeparator, [this] { return Now(); });
     ConnectHistory(config.language, config.decimalSeparator);
@@ -281,28 +282,54 @@ void TMainSession::SetDataFolder(const std::string& folder) {
     service_->SetLibraryPath(TemplateLibraryPath(folder));
 }
 
+// The answers to the requests of closing (normal mode again) may still come
+// in after the service window's link is gone.
 void TMainSession::ServiceNotify(TServiceNotice notice) {
-    service_->Notify(notice);
+    if (service_) service_->Notify(notice);
 }
 
 void TMainSession::ServiceAddressAndMode(uint16_t merBusAddress, uint8_t mode) {
-    service_->AddressAndMode(merBusAddress, mode);
+    if (service_) service_->AddressAndMode(merBusAddress, mode);
 }
 
 void TMainSession::ServiceIdentity(const TMeterInfo& info) {
-    service_->Identity(info);
+    if (service_) service_->Identity(info);
 }
 
 void TMainSession::ServiceConfig(uint8_t config) {
-    service_->Config(config);
+    if (service_) service_->Config(config);
 }
 
 void TMainSession::ServiceDefaultRange(uint8_t index) {
-    service_->DefaultRange(index);
+    if (service_) service_->DefaultRange(index);
 }
 
 void TMainSession::ServiceStatus(const TBytes& frame) {
-    service_->Status(frame);
+    if (service_) service_->Status(frame);
+}
+
+void TMainSession::ServiceModBusAddress(uint8_t address) {
+    if (service_) service_->ModBusAddress(address);
+}
+
+void TMainSession::ServiceForcingValue(uint32_t dac) {
+    if (service_) service_->ForcingValue(dac);
+}
+
+void TMainSession::ServiceCalibrationSaved(const TCalibrationSavedAnswer& saved) {
+    if (service_) service_->CalibrationSaved(saved);
+}
+
+void TMainSession::ServiceReadings(const std::array<float, 3>& readings) {
+    if (service_) service_->RangeFactors(readings);
+}
+
+void TMainSession::ServiceValue(float value) {
+    if (service_) service_->TempCoefficient(value);
+}
+
+void TMainSession::ServiceFrame(const TBytes& frame) {
+    if (service_) service_->Frame(frame);
 }
 
 // --- the measurement history window ------------------------------------------------

@@ -79,6 +79,12 @@ public:
     void ServiceConfig(uint8_t config) override;
     void ServiceDefaultRange(uint8_t index) override;
     void ServiceStatus(const TBytes& frame) override;
+    void ServiceModBusAddress(uint8_t address) override;
+    void ServiceForcingValue(uint32_t dac) override;
+    void ServiceCalibrationSaved(const TCalibrationSavedAnswer& saved) override;
+    void ServiceReadings(const std::array<float, 3>& readings) override;
+    void ServiceValue(float value) override;
+    void ServiceFrame(const TBytes& frame) override;
     void HistStatus(const TBytes& frame) override;
     void HistRange(const TBytes& frame) override;
 

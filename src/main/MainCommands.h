@@ -65,6 +65,8 @@ public:
     void PollPeriodChanged();
 
     const TMinMaxAv& Stats() const { return stats_; }
+    // The statistics while their view is on (the service window logs its averages then).
+    const TMinMaxAv* ShownAverages() const { return Checked("MenuViewMinMaxAv") ? &stats_ : nullptr; }
 
 private:
     void Connect(const char* action, void (TMainCommands::*handler)());

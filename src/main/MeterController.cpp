@@ -543,6 +543,7 @@ bool TMeterController::ProcessFrame(const TBytes& frame, uint32_t now) {
     if (serviceOpen_) {
         if (changed || header->code != ANS_STATUS) hooks_.ServiceAddressAndMode(merBusAddress_, meterMode_);
         if (header->code == ANS_MODBUS_ADDRESS) hooks_.ServiceModBusAddress(modBusAddress_);
+        hooks_.ServiceFrame(frame);
     }
     if (changed && calibrationOpen_) {
         calibrationOpen_ = false;

@@ -3,17 +3,25 @@
 
 #include "files/FileIo.h"
 #include "main/K730Fun.h"
+#include "service/ServiceEdits.h"
+#include "service/K730FrameRes.h"
+#include "service/PageBin.h"
+#include "service/PageCal.h"
+#include "service/PageDac.h"
 #include "service/PageEEPROM.h"
+#include "service/PageFactors.h"
 #include "service/ZAKTabSet.h"
 #include "ui/ConfBox.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace k730 {
@@ -53,7 +61,7 @@ TSpectralLists LibraryLists(const std::string& path) {
 
 TFormService::TFormService(TServiceContext context)
     : QWidget(nullptr), ctx_(std::move(context)),
-      rules_(ctx_.decimalSeparator, LibraryLists(ctx_.libraryPath)) {
+      rules_(ctx_.decimalSeparator, LibraryLists(ctx_.libraryPath)), constants_(ctx_.decimalSeparator) {
     setObjectName("FormService");
     setWindowTitle("K730 SERWIS");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,18 +92,12 @@ void TFormService::Build() {
     connect(pageEEPROM_, &TPageEEPROM::ProgramClicked, this, &TFormService::ProgramClicked);
     connect(pageEEPROM_, &TPageEEPROM::TemplateClicked, this, &TFormService::TemplateClicked);
     pages_->addWidget(pageEEPROM_);
-    for (int i = spFactors; i <= spBin; ++i) {
-        // Filled by the correction, calibration, DAC and results pages; empty until then.
-        auto* page = new QWidget(pages_);
-        page->setObjectName(PAGES[static_cast<size_t>(i)].object);
-        page->setAccessibleName(Q(PAGES[static_cast<size_t>(i)].header));
-        page->setEnabled(false);
-        pages_->addWidget(page);
-    }
+    BuildConstantPages();
     pages_->addWidget(BuildInfoPage());
     column->addWidget(pages_, 1);
 
     auto* buttons = new QHBoxLayout;
+    BuildSaveButtons(buttons);
     buttons->addStretch(1);
     btnRefresh_ = new QPushButton("Odśwież", this);
     btnRefresh_->setObjectName("BtnRefresh");
@@ -118,6 +120,43 @@ void TFormService::Build() {
     connect(tabSet_, &QTabBar::currentChanged, this, &TFormService::TabChanged);
     column->addWidget(tabSet_);
     setMinimumWidth(tabSet_->MinimumWidth() + 16);
+}
+
+void TFormService::BuildConstantPages() {
+    const auto queue = [this](std::vector<TQueueItem> items) { QueueNow(std::move(items)); };
+    pageFactors_ = new TPageFactors(constants_, queue, pages_);
+    pageCal_ = new TPageCal(
+        constants_, ctx_.language, ctx_.decimalSeparator, queue,
+        [this](const std::string& question) {
+            return AskYesNo ? AskYesNo(question) : ConfYesNo(this, Q(question), "K730", MB_ICONQUESTION);
+        },
+        pages_);
+    pageDac_ = new TPageDac(constants_, queue, pages_);
+    pageBin_ = new TPageBin(
+        raw_, ctx_.decimalSeparator,
+        [this](const TQueueItem& item) -> std::optional<TBytes> {
+            return ctx_.SendRaw ? ctx_.SendRaw(item) : std::nullopt;
+        },
+        pages_);
+    for (QWidget* page : std::initializer_list<QWidget*>{pageFactors_, pageCal_, pageDac_, pageBin_}) {
+        const auto& def = PAGES[static_cast<size_t>(pages_->count())];
+        page->setAccessibleName(Q(def.header));
+        pages_->addWidget(page);
+    }
+}
+
+void TFormService::QueueNow(std::vector<TQueueItem> items) {
+    if (!items.empty() && ctx_.Queue) ctx_.Queue(std::move(items));
+}
+
+void TFormService::RenderConstantPages() {
+    pageFactors_->Render();
+    pageCal_->Render();
+    pageDac_->Render();
+    pageBin_->Frame()->Show(constants_.Block(), modBusAddress_, config_);
+    pageBin_->RenderExchange();
+    btnBinSaveAs_->setEnabled(constants_.HasBlock());
+    btnBinSaveAdd_->setEnabled(constants_.HasBlock());
 }
 
 QWidget* TFormService::BuildInfoPage() {
@@ -154,6 +193,13 @@ void TFormService::ShowInfoPrefixes() {
 void TFormService::Reset(bool withInfo) {
     rules_.Reset();
     pageEEPROM_->Render();
+    // Typed values stay for "Odśwież"; another meter starts from empty boxes.
+    constants_.Reset(withInfo);
+    if (withInfo) {
+        modBusAddress_.reset();
+        config_.reset();
+    }
+    RenderConstantPages();
     if (withInfo) {
         memoInfo_->clear();
         memoInfo_->setEnabled(false);
@@ -173,15 +219,23 @@ TServicePage TFormService::Page() const {
 
 void TFormService::TabChanged(int index) {
     if (index < 0 || index >= SERVICE_PAGE_COUNT) return;
+    // Leaving the DAC page returns a meter that drives its loop to normal mode.
+    if (lastPage_ == spDac && index != spDac) QueueNow(constants_.LeaveDacPage());
+    lastPage_ = index;
     pages_->setCurrentIndex(index);
     labelHeader_->setText(Q(PAGES[static_cast<size_t>(index)].header));
     // "Odśwież" serves the pages that read from the meter's memory.
     btnRefresh_->setVisible(index <= spDac);
+    UpdateSaveButtons(QGuiApplication::queryKeyboardModifiers());
 }
 
 // --- answers --------------------------------------------------------------------
 
 void TFormService::Notify(TServiceNotice notice) {
+    // A typed request to another address is answered by another meter: its
+    // answer reports the change before it is handed over, so it still counts.
+    if (notice != snMeterChanged) raw_.NoAnswer();
+    pageBin_->RenderExchange();
     if (notice == snAnswerOverdue) {
         // The queue was emptied: whatever answers now is read afresh.
         if (rules_.AwaitingRun()) rules_.RunAnswered();
@@ -193,8 +247,11 @@ void TFormService::Notify(TServiceNotice notice) {
     Reset(true);
 }
 
-void TFormService::AddressAndMode(uint16_t merBusAddress, uint8_t) {
+void TFormService::AddressAndMode(uint16_t merBusAddress, uint8_t mode) {
     rules_.SetMeterAddress(merBusAddress);
+    constants_.SetMeterAddress(merBusAddress);
+    constants_.Mode(mode);
+    RenderConstantPages();
 }
 
 void TFormService::Identity(const TMeterInfo& info, const std::string& identityText) {
@@ -211,6 +268,8 @@ void TFormService::Identity(const TMeterInfo& info, const std::string& identityT
 }
 
 void TFormService::Config(uint8_t config) {
+    config_ = config;
+    pageBin_->Frame()->Show(constants_.Block(), modBusAddress_, config_);
     infoLabels_[ilConfig]->setText(Q(InfoConfigText(prefixes_, config)));
     rules_.Config(config);
     pageEEPROM_->Render();
@@ -224,8 +283,48 @@ void TFormService::DefaultRange(uint8_t index, const TMeterInfo& info) {
     RefreshTemplateMenu();
 }
 
-void TFormService::Status(const TBytes&) {
+void TFormService::Status(const TBytes& frame) {
+    // The pages come alive with the first block after a reset.
+    const bool first = rules_.ExpectingResults();
     rules_.Results();
+    constants_.Results(frame, first);
+    if (const auto address = constants_.TakeRawAddress()) pageBin_->SetAddress(*address);
+    std::array<std::string, 3> ranges;
+    for (size_t i = 0; i < 3; ++i)
+        if (const float r = rules_.ReadRecord().Ranges[i]; r > 0)
+            ranges[i] = "Zakres " + std::to_string(i + 1) + ": " + RangeValueText(r, ctx_.decimalSeparator);
+    pageFactors_->SetRangeTexts(ranges);
+    RenderConstantPages();
+}
+
+void TFormService::ModBusAddress(uint8_t address) {
+    modBusAddress_ = address;
+    pageBin_->Frame()->Show(constants_.Block(), modBusAddress_, config_);
+}
+
+void TFormService::ForcingValue(uint32_t dac) {
+    constants_.ForcingValue(dac);
+    pageDac_->Render();
+}
+
+void TFormService::CalibrationSaved(const TCalibrationSavedAnswer& saved) {
+    constants_.Constants({saved.forcingValue4mA, saved.resultFactor, saved.loopFactor,
+                          static_cast<uint16_t>(saved.calTempCode)});
+    RenderConstantPages();
+}
+
+void TFormService::RangeFactors(const std::array<float, 3>& factors) {
+    constants_.RangeFactors(factors);
+    pageFactors_->Render();
+}
+
+void TFormService::TempCoefficient(float fractionPerKelvin) {
+    constants_.TempCoefficient(fractionPerKelvin);
+    pageFactors_->Render();
+}
+
+void TFormService::Frame(const TBytes& frame) {
+    if (raw_.Frame(frame)) pageBin_->RenderExchange();
 }
 
 void TFormService::RunAnswered() {

@@ -8,7 +8,9 @@
 #pragma once
 
 #include "main/ControllerHooks.h"
+#include "service/ConstantsEditor.h"
 #include "service/IdentityProgrammer.h"
+#include "service/RawCommand.h"
 #include "service/ServiceInfo.h"
 
 #include <QPointer>
@@ -16,19 +18,27 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
+class QToolButton;
 
 namespace k730 {
 
 class TFormTemplate;
+class TPageBin;
+class TPageCal;
+class TPageDac;
 class TPageEEPROM;
+class TPageFactors;
+struct TMinMaxAv;
 class TZAKTabSet;
 struct TProgramSettings;
 
@@ -47,6 +57,17 @@ struct TServiceContext {
     std::function<void()> Refresh;
     // The window is closing.
     std::function<void()> Closed;
+    // Requests of the constant pages, queued in order and sent at once.
+    std::function<void(std::vector<TQueueItem> items)> Queue;
+    // A hand-typed request: the queue emptied, the item queued and sent at
+    // once; the frame that went out, or nothing.
+    std::function<std::optional<TBytes>(const TQueueItem& item)> SendRaw;
+    // The main window's statistics while its minimum/maximum/average view is
+    // on, else nothing.
+    std::function<const TMinMaxAv*()> Averages;
+    // Tells the cooperating program about the results file (the socket
+    // announcement by default).
+    std::function<void(const std::string& fileName, uint32_t lParam)> Announce;
 };
 
 class TFormService : public QWidget {
@@ -64,6 +85,13 @@ public:
     void Status(const TBytes& frame);
     // The requests of a programming run have all been answered.
     void RunAnswered();
+    void ModBusAddress(uint8_t address);
+    void ForcingValue(uint32_t dac);
+    void CalibrationSaved(const TCalibrationSavedAnswer& saved);
+    void RangeFactors(const std::array<float, 3>& factors);
+    void TempCoefficient(float fractionPerKelvin);
+    // Every answer frame, for the hand-typed request awaiting one.
+    void Frame(const TBytes& frame);
 
     // Empties and disables what the meter filled in; with the information
     // page as well after a change of meter.
@@ -75,18 +103,44 @@ public:
     // and the messages (the confirmation dialog by default).
     std::function<int(TFormTemplate& editor)> RunTemplateEditor;
     std::function<void(const std::string& text, unsigned style)> ShowMessage;
+    // Questions before a write (the confirmation dialog by default).
+    std::function<bool(const std::string& question)> AskYesNo;
+
+    // The results file chosen by "save as" (chooser seam: a dialog by default).
+    std::function<QString(const QString& proposed)> ChooseResultsFile;
+    void SaveAsClicked();
+    void SaveAddClicked();
+    const QString& ResultsFile() const { return resultsFile_; }
+    QWidget* Splash() const;
 
     TIdentityProgrammer& Rules() { return rules_; }
+    TConstantsEditor& Constants() { return constants_; }
     TPageEEPROM* SettingsPage() const { return pageEEPROM_; }
+    TPageFactors* FactorsPage() const { return pageFactors_; }
+    TPageCal* CalPage() const { return pageCal_; }
+    TPageDac* DacPage() const { return pageDac_; }
+    TPageBin* BinPage() const { return pageBin_; }
     QMenu* TemplateMenu() const { return menuTemplate_; }
     // The template menu's entries made current (also done before it pops up).
     void RefreshTemplateMenu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Build();
+    void BuildConstantPages();
+    void RenderConstantPages();
+    void QueueNow(std::vector<TQueueItem> items);
+
+    // Result lines (K730ServiceResults.cpp).
+    void BuildSaveButtons(QHBoxLayout* row);
+    void UpdateSaveButtons(Qt::KeyboardModifiers modifiers);
+    bool AppendResults();
+    void ShowSplash();
+    bool AcceptResultsFile(const QString& file);
     QWidget* BuildInfoPage();
     void ShowInfoPrefixes();
     void TabChanged(int index);
@@ -109,12 +163,25 @@ private:
 
     TServiceContext ctx_;
     TIdentityProgrammer rules_;
+    TConstantsEditor constants_;
+    TRawExchange raw_;
+    std::optional<uint8_t> modBusAddress_;
+    std::optional<uint8_t> config_;
+    QString resultsFile_; // empty until chosen
+    int lastPage_ = 0;
     TInfoTexts prefixes_;
 
     QLabel* labelHeader_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     TZAKTabSet* tabSet_ = nullptr;
     TPageEEPROM* pageEEPROM_ = nullptr;
+    TPageFactors* pageFactors_ = nullptr;
+    TPageCal* pageCal_ = nullptr;
+    TPageDac* pageDac_ = nullptr;
+    TPageBin* pageBin_ = nullptr;
+    QToolButton* btnBinSaveAs_ = nullptr;
+    QToolButton* btnBinSaveAdd_ = nullptr;
+    QLabel* imageSplash_ = nullptr;
     QPlainTextEdit* memoInfo_ = nullptr;
     std::array<QLabel*, INFO_LABEL_COUNT> infoLabels_{};
     QPushButton* btnRefresh_ = nullptr;

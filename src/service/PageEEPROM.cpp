@@ -1,5 +1,5 @@
 #include "service/PageEEPROM.h"
-#include "service/ServiceQt.h"
+#include "service/ServicePageKit.h"
 
 #include "main/K730Fun.h"
 #include "service/FrameCheckBox.h"
@@ -23,6 +23,7 @@ namespace k730 {
 
 using svcqt::Q;
 using svcqt::S;
+using svcqt::SetBoxText;
 
 namespace {
 
@@ -31,15 +32,6 @@ void KeepRoom(QWidget* w) {
     QSizePolicy policy = w->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     w->setSizePolicy(policy);
-}
-
-// A box's text set from the rules without moving the caret more than needed.
-void SetText(QLineEdit* edit, const std::string& text) {
-    const QString q = Q(text);
-    if (edit->text() == q) return;
-    const int caret = edit->cursorPosition();
-    edit->setText(q);
-    edit->setCursorPosition(std::min(caret, static_cast<int>(q.size())));
 }
 
 constexpr std::array<const char*, SVC_FIELD_COUNT> STATUS_NAMES = {
@@ -316,8 +308,8 @@ void TPageEEPROM::Render() {
     rendering_ = true;
     const TSettingsControls& c = rules_.Controls();
     labelMeterName_->setText(Q(rules_.ShownDescriptor()));
-    SetText(editSN_, c.serial);
-    SetText(editYear_, c.year);
+    SetBoxText(editSN_, c.serial);
+    SetBoxText(editYear_, c.year);
     {
         const QSignalBlocker block(cbMeterKind_);
         cbMeterKind_->setCurrentIndex(c.kind);
@@ -337,14 +329,14 @@ void TPageEEPROM::Render() {
         if (cbSpectral_->currentText() != Q(c.spectral)) cbSpectral_->setEditText(Q(c.spectral));
     }
     chbLumMode_->SetChecked(c.lumMode);
-    SetText(editAngle_, c.aperture);
+    SetBoxText(editAngle_, c.aperture);
     for (size_t i = 0; i < 3; ++i) {
-        SetText(editRange_[i], c.ranges[i]);
+        SetBoxText(editRange_[i], c.ranges[i]);
         chbDefault_[i]->SetChecked(c.defaultRange == static_cast<int>(i));
     }
     for (size_t bit = 0; bit < 8; ++bit)
         chbConfig_[bit]->SetChecked((c.config >> bit) & 1);
-    SetText(editMeterVer_, c.version);
+    SetBoxText(editMeterVer_, c.version);
     for (int f = sfName; f < SVC_FIELD_COUNT; ++f)
         RenderField(static_cast<TSvcField>(f));
     RenderEnabled();

@@ -66,6 +66,20 @@ void TServiceLink::Open() {
         controller_.ScanNow(now_());
     };
     ctx.Closed = [this] { Closed(); };
+    ctx.Queue = [this](std::vector<TQueueItem> items) {
+        const uint32_t now = now_();
+        for (size_t i = 0; i < items.size(); ++i)
+            controller_.QueueItem(std::move(items[i]), false, i + 1 == items.size(), now);
+    };
+    ctx.SendRaw = [this](const TQueueItem& item) -> std::optional<TBytes> {
+        // One hand-typed request at a time: it replaces whatever waits.
+        auto frame = TRequestScheduler::RequestForItem(item.bytes, controller_.MerBusAddress());
+        if (!frame) return std::nullopt;
+        controller_.Scheduler().ClearQueue();
+        if (!controller_.QueueItem(item, false, true, now_())) return std::nullopt;
+        return frame;
+    };
+    ctx.Averages = [this]() -> const TMinMaxAv* { return averages_ ? averages_() : nullptr; };
     form_ = new TFormService(std::move(ctx));
     form_->AddressAndMode(controller_.MerBusAddress(), controller_.MeterMode());
     Place();
@@ -111,6 +125,30 @@ void TServiceLink::Config(uint8_t config) {
 
 void TServiceLink::DefaultRange(uint8_t index) {
     if (form_) form_->DefaultRange(index, controller_.Info());
+}
+
+void TServiceLink::ModBusAddress(uint8_t address) {
+    if (form_) form_->ModBusAddress(address);
+}
+
+void TServiceLink::ForcingValue(uint32_t dac) {
+    if (form_) form_->ForcingValue(dac);
+}
+
+void TServiceLink::CalibrationSaved(const TCalibrationSavedAnswer& saved) {
+    if (form_) form_->CalibrationSaved(saved);
+}
+
+void TServiceLink::RangeFactors(const std::array<float, 3>& factors) {
+    if (form_) form_->RangeFactors(factors);
+}
+
+void TServiceLink::TempCoefficient(float fractionPerKelvin) {
+    if (form_) form_->TempCoefficient(fractionPerKelvin);
+}
+
+void TServiceLink::Frame(const TBytes& frame) {
+    if (form_) form_->Frame(frame);
 }
 
 void TServiceLink::Status(const TBytes& frame) {

@@ -18,6 +18,7 @@ namespace k730 {
 class TFormService;
 class TMainForm;
 class TMeterController;
+struct TMinMaxAv;
 struct TProgramSettings;
 
 class TServiceLink : public QObject {
@@ -40,6 +41,15 @@ public:
     void Config(uint8_t config);
     void DefaultRange(uint8_t index);
     void Status(const TBytes& frame);
+    void ModBusAddress(uint8_t address);
+    void ForcingValue(uint32_t dac);
+    void CalibrationSaved(const TCalibrationSavedAnswer& saved);
+    void RangeFactors(const std::array<float, 3>& factors);
+    void TempCoefficient(float fractionPerKelvin);
+    void Frame(const TBytes& frame);
+
+    // The main window's statistics while their view is on.
+    void SetAverages(std::function<const TMinMaxAv*()> averages) { averages_ = std::move(averages); }
 
 private:
     void Place();
@@ -51,6 +61,7 @@ private:
     const int lang_;
     std::string libraryPath_;
     std::function<uint32_t()> now_;
+    std::function<const TMinMaxAv*()> averages_;
     QPointer<TFormService> form_;
     bool runActive_ = false; // a programming run's requests are in the queue
 };

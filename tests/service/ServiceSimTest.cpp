@@ -6,13 +6,18 @@
 #include "main/K730Main.h"
 #include "main/K730Session.h"
 #include "main/MemorySettingsStore.h"
+#include "service/AnnouncementListener.h"
+#include "service/K730FrameRes.h"
 #include "service/K730Service.h"
 #include "service/K730Template.h"
+#include "service/PageBin.h"
+#include "service/ResultAnnouncement.h"
 #include "service/ServiceLink.h"
 #include "support/GuiPump.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
+#include "ui/ConfBox.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -24,8 +29,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -221,6 +230,149 @@ TEST_F(ServiceSimTest, OpeningTwiceBringsTheOneWindowBackAndClosingStopsTheServi
     EXPECT_FALSE(form_->Action("MenuService")->isChecked());
     session_->Controller().Scheduler().ResetSession();
     EXPECT_FALSE(session_->Controller().Scheduler().Slot(slotSvcConfig).pending);
+}
+
+// --- the constant pages, hand-typed requests and result lines ------------------
+
+class ServicePagesSimTest : public ServiceSimTest {
+protected:
+    void OpenOn(TServicePage page) {
+        form_->findChild<QToolButton*>("BtnService")->click();
+        ASSERT_NE(Service(), nullptr);
+        Service()->ShowPage(page);
+        ASSERT_TRUE(Pump([&] { return Service()->Constants().HasBlock(); }, 10s));
+    }
+
+    // The result average the results frame shows.
+    double FrameResult() const {
+        QString text = Service()->BinPage()->Frame()->Decoded(3)->text();
+        return text.replace(',', '.').toDouble();
+    }
+
+    double SimCurrent() {
+        const std::string reply = sim_->Control("current"); // "SIM1 current 7.9178 mA"
+        const size_t at = reply.find("current ");
+        return at == std::string::npos ? -1 : std::stod(reply.substr(at + 8));
+    }
+
+    // The main window's messages are read and closed as soon as they show.
+    void ReadMessages() {
+        auto* timer = new QTimer(form_.get());
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            messages_.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
+            box->findChild<QPushButton*>("BtnYes")->click();
+        });
+        timer->start();
+    }
+
+    std::vector<std::string> messages_;
+};
+
+TEST_F(ServicePagesSimTest, RangeFactorScalesTheDisplayedValue) {
+    ASSERT_EQ(sim_->Control("light constant 1000"), "ok");
+    ASSERT_EQ(sim_->Control("noise 0"), "ok");
+    OpenOn(spFactors);
+    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditRF1")->isEnabled(); }, 10s));
+    ASSERT_TRUE(Pump([&] { return std::abs(FrameResult() - 1000) < 1; }, 10s)) << FrameResult();
+    Type("EditRF1", "1.1"); // the default range, 2 klx, is in use
+    ASSERT_TRUE(Child<QPushButton>("BtnSetKRange")->isEnabled());
+    Child<QPushButton>("BtnSetKRange")->click();
+    EXPECT_TRUE(Pump([&] { return std::abs(FrameResult() - 1100) < 1; }, 10s)) << FrameResult();
+    EXPECT_TRUE(Pump([&] { return Child<QLabel>("LabelReadRF1")->text().startsWith("1"); }, 10s));
+    EXPECT_NE(SimState().find("1.1"), std::string::npos) << "persisted: " << SimState();
+    test::SaveScreenshot(*Service(), "service-sim-factors");
+}
+
+TEST_F(ServicePagesSimTest, DacPageForcesTwelveMilliamps) {
+    ASSERT_EQ(sim_->Control("loop-hw 1 0"), "ok"); // an ideal loop driver: 4096 codes per mA
+    OpenOn(spDac);
+    ASSERT_TRUE(Pump([&] { return Child<QPushButton>("BtnDACSet")->isEnabled(); }, 10s));
+    Type("EditDACSet", "0C000");
+    Child<QPushButton>("BtnDACSet")->click();
+    EXPECT_TRUE(Pump([&] { return std::abs(SimCurrent() - 12.0) < 0.001; }, 10s)) << SimCurrent();
+    EXPECT_TRUE(Pump([&] { return Child<QLabel>("LabelDACRead")->text() == "0000C000"; }, 10s));
+    EXPECT_TRUE(Pump([&] { return Child<QPushButton>("BtnSetDAC0")->isEnabled(); }, 10s)) << "mode 4";
+    test::SaveScreenshot(*Service(), "service-sim-dac");
+    // Leaving the page lets the loop follow the light again.
+    Service()->ShowPage(spBin);
+    EXPECT_TRUE(Pump([&] { return std::abs(SimCurrent() - 12.0) > 0.01; }, 10s));
+}
+
+TEST_F(ServicePagesSimTest, CalibrationConstantsAreWrittenAndReadBack) {
+    OpenOn(spCal);
+    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditKE")->isEnabled(); }, 10s));
+    EXPECT_TRUE(Child<QRadioButton>("RBProgramSet")->isChecked()) << "the meter's 4 mA value is valid";
+    Type("EditKE", "1.5");
+    Type("EditKL", "1.25");
+    std::string question;
+    Service()->AskYesNo = [&](const std::string& q) {
+        question = q;
+        return true;
+    };
+    ReadMessages();
+    ASSERT_TRUE(Child<QPushButton>("BtnSetCAL")->isEnabled());
+    Child<QPushButton>("BtnSetCAL")->click();
+    EXPECT_NE(question.find("0x4000"), std::string::npos) << question;
+    // The meter's confirmation of the save is told as the wizard's is, with the values stored.
+    EXPECT_TRUE(Pump([&] { return !messages_.empty(); }, 10s));
+    if (!messages_.empty()) EXPECT_NE(messages_[0].find("0x4000"), std::string::npos) << messages_[0];
+    const auto shown = [&](const char* label) { return Child<QLabel>(label)->text().replace(',', '.'); };
+    EXPECT_TRUE(
+        Pump([&] { return shown("LabelValKE") == "1.5000000" && shown("LabelValKL") == "1.2500000"; }, 10s));
+    EXPECT_NE(SimState().find("\"resultFactor\": 1.5"), std::string::npos) << SimState();
+    EXPECT_TRUE(Pump([&] { return session_->Controller().MeterMode() == 0; }, 10s)) << "back in normal mode";
+    test::SaveScreenshot(*Service(), "service-sim-cal");
+}
+
+TEST_F(ServicePagesSimTest, HandTypedStatusRequestIsAnswered) {
+    OpenOn(spBin);
+    EXPECT_EQ(Child<QLineEdit>("EditAddr")->text(), "0001");
+    Type("EditCmd1", "0x04");
+    Child<QPushButton>("BtnSend1")->click();
+    ASSERT_TRUE(
+        Pump([&] { return Child<QLabel>("LabelRawState")->text() == "Miernik wykonał polecenie."; }, 10s))
+        << Child<QLabel>("LabelRawState")->text().toStdString();
+    const QStringList answer = Child<QLineEdit>("EditRawAnswer")->text().split(' ');
+    ASSERT_GT(answer.size(), 8);
+    EXPECT_EQ(answer.mid(3, 4).join(' '), "84 06 01 00") << "the status answer of meter 0x0001";
+    // A command the meter does not know is refused, and the page says so.
+    Type("EditCmd2", "0x3F");
+    Child<QPushButton>("BtnSend2")->click();
+    EXPECT_TRUE(
+        Pump([&] { return Child<QLabel>("LabelRawState")->text().startsWith("Miernik odrzucił"); }, 10s))
+        << Child<QLabel>("LabelRawState")->text().toStdString();
+    test::SaveScreenshot(*Service(), "service-sim-raw");
+}
+
+TEST_F(ServicePagesSimTest, ThreeResultLinesGiveThreeAnnouncements) {
+    const fs::path share = dir_ / "share";
+    setenv("K730_SHARE_DIR", share.c_str(), 1);
+    fs::create_directories(share);
+    test::TAnnouncementListener listener((share / "listener.sock").string());
+    ASSERT_TRUE(listener.Bound());
+    OpenOn(spBin);
+    const std::string results = (dir_ / "wyniki.txt").string();
+    Service()->ChooseResultsFile = [&](const QString&) { return QString::fromStdString(results); };
+    for (int i = 0; i < 3; ++i)
+        Service()->SaveAddClicked();
+    std::vector<TResultAnnouncement> got;
+    ASSERT_TRUE(Pump(
+        [&] {
+            while (const auto d = listener.Take())
+                if (const auto a = ParseResultAnnouncement(*d)) got.push_back(*a);
+            return got.size() >= 3;
+        },
+        5s));
+    EXPECT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[2].fileName, results);
+    EXPECT_EQ(got[2].lParam, RESULT_FROM_RESULTS);
+    std::ifstream in(results, std::ios::binary);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << text;
+    unsetenv("K730_SHARE_DIR");
 }
 
 } // namespace
