@@ -14,6 +14,7 @@
 #include "service/ResultAnnouncement.h"
 #include "service/ServiceLink.h"
 #include "support/GuiPump.h"
+#include "support/MessageReader.h"
 #include "support/Screenshot.h"
 #include "support/SimProcess.h"
 #include "support/TestSupport.h"
@@ -256,17 +257,7 @@ protected:
     }
 
     // The main window's messages are read and closed as soon as they show.
-    void ReadMessages() {
-        auto* timer = new QTimer(form_.get());
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            messages_.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
-            box->findChild<QPushButton*>("BtnYes")->click();
-        });
-        timer->start();
-    }
+    void ReadMessages() { test::ReadEveryMessage(form_.get(), messages_); }
 
     std::vector<std::string> messages_;
 };
@@ -317,8 +308,8 @@ TEST_F(ServicePagesSimTest, CalibrationConstantsAreWrittenAndReadBack) {
     Child<QPushButton>("BtnSetCAL")->click();
     EXPECT_NE(question.find("0x4000"), std::string::npos) << question;
     // The meter's confirmation of the save is told as the wizard's is, with the values stored.
-    EXPECT_TRUE(Pump([&] { return !messages_.empty(); }, 10s));
-    if (!messages_.empty()) EXPECT_NE(messages_[0].find("0x4000"), std::string::npos) << messages_[0];
+    ASSERT_TRUE(Pump([&] { return !messages_.empty(); }, 10s));
+    EXPECT_NE(messages_[0].find("0x4000"), std::string::npos) << messages_[0];
     const auto shown = [&](const char* label) { return Child<QLabel>(label)->text().replace(',', '.'); };
     EXPECT_TRUE(
         Pump([&] { return shown("LabelValKE") == "1.5000000" && shown("LabelValKL") == "1.2500000"; }, 10s));

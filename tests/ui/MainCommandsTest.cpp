@@ -10,6 +10,7 @@
 #include "service/ServiceLink.h"
 #include "support/SimProcess.h"
 #include "support/GuiPump.h"
+#include "support/MessageReader.h"
 #include "support/TestSupport.h"
 #include "ui/ConfBox.h"
 #include "support/Screenshot.h"
@@ -73,17 +74,7 @@ protected:
     }
 
     // Every message box is read and closed with its first button, as soon as it shows.
-    void AnswerEveryDialog() {
-        auto* timer = new QTimer(form_.get());
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            messages_.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
-            box->findChild<QPushButton*>("BtnYes")->click();
-        });
-        timer->start();
-    }
+    void AnswerEveryDialog() { test::ReadEveryMessage(form_.get(), messages_); }
 
     bool MessageArrives(const std::string& text, std::chrono::milliseconds limit = 5s) {
         return Pump([&] { return std::find(messages_.begin(), messages_.end(), text) != messages_.end(); },
