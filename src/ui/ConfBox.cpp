@@ -4,6 +4,7 @@
 
 #include "files/K730Disk.h"
 #include "main/K730Fun.h"
+#include "ui/AccessibleNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -230,6 +231,7 @@ void TConfirmForm::PlaceOnScreen() {
 void TConfirmForm::Arrange() {
     layout_ = LayoutConfirm(Measure());
     ApplyLayout();
+    ApplyAccessibleNames(this); // the captions are final once the dialog is arranged
     PlaceOnScreen();
     QPushButton* focus = (defaultButton_ == 1 && layout_.showNo) ? BtnNo : BtnYes;
     focus->setDefault(true);

@@ -14,6 +14,7 @@
 #include "main/Cp1250.h"
 #include "main/K730Main.h"
 #include "main/K730Settings.h"
+#include "support/AccessibleCheck.h"
 #include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,7 @@ TEST_P(HistWindow, RecordsShownNewestFirstWithTheirComment) {
     EXPECT_FALSE(window.findChild<QPushButton*>("BtnSet")->isEnabled()) << "another meter's record";
     grid->selectRow(0);
     EXPECT_TRUE(window.findChild<QPushButton*>("BtnSet")->isEnabled());
+    EXPECT_EQ(test::UnnamedControls(window), "");
     test::SaveScreenshot(window, "cal-history-" + Suffix());
 }
 
@@ -166,6 +168,7 @@ TEST_P(HistWindow, DateRangeDialogNarrowsTheRows) {
         auto* dialog = qobject_cast<TFormDateRange*>(&w);
         if (!dialog) return false;
         dialog->findChild<QRadioButton*>("RBCurrentMonth")->click();
+        EXPECT_EQ(test::UnnamedControls(*dialog), "");
         test::SaveScreenshot(*dialog, "cal-date-range-dialog-" + Suffix());
         dialog->accept();
         return true;

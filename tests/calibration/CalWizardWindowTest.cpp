@@ -9,6 +9,7 @@
 #include "calibration/K730DateRange.h"
 #include "calibration/K730SaveCAL.h"
 #include "files/DayCount.h"
+#include "support/AccessibleCheck.h"
 #include "support/Screenshot.h"
 #include "ui/OtherObjects.h"
 
@@ -170,6 +171,7 @@ TEST(SaveDialog, BoxesEnableInTurnAndTheCommentComesBack) {
         EXPECT_TRUE(memo->isEnabled());
         EXPECT_EQ(QApplication::focusWidget(), memo);
         memo->setPlainText("Lamp 7\nbench 2");
+        EXPECT_EQ(test::UnnamedControls(dialog), "");
         test::SaveScreenshot(dialog, QString("cal-save-dialog-") + (lang == langPolish ? "pl" : "en"));
         EXPECT_EQ(dialog.Choice().comment, "Lamp 7\r\nbench 2");
         history->click();

@@ -162,6 +162,7 @@ TEST_F(ConfBox, CaptionsIconsAndPlainAmpersands) {
     pl.Arrange();
     EXPECT_EQ(pl.findChild<QPushButton*>("BtnYesAll")->text(), "Tak na wszystkie");
     EXPECT_EQ(pl.findChild<QPushButton*>("BtnSkip")->text(), "Pomiń");
+    EXPECT_EQ(pl.findChild<QPushButton*>("BtnYesAll")->accessibleName(), "Tak na wszystkie");
     EXPECT_EQ(pl.findChild<QLabel*>("LabelTxt")->text(), "A&B");
     EXPECT_EQ(pl.findChild<QLabel*>("LabelTxt")->textFormat(), Qt::PlainText);
     EXPECT_EQ(pl.Icon(), ciStop);
