@@ -1,6 +1,7 @@
 // The meter dialog.
 #include "main/K730AboutMeter.h"
 
+#include "ui/AccessibleNames.h"
 #include "ui/LocaleSeparator.h"
 
 #include <QApplication>
@@ -155,6 +156,7 @@ TFormAboutMeter::TFormAboutMeter(const TAboutMeterFacts& facts, TLanguage lang, 
     ok->setGeometry(layout.ButtonOK);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ApplyAccessibleNames(this);
     setFixedSize(layout.Client);
     PlaceOverParent();
 }

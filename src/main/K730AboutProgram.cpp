@@ -2,6 +2,7 @@
 #include "main/K730AboutProgram.h"
 
 #include "main/K730Captions.h"
+#include "ui/AccessibleNames.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -83,6 +84,7 @@ TFormAboutProgram::TFormAboutProgram(TLanguage lang, QWidget* parent, TLinkOpene
     ok->setDefault(true);
     ok->setGeometry((WIDTH - 91) / 2, panel_->geometry().bottom() + 9, 91, 28);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ApplyAccessibleNames(this);
     setFixedSize(WIDTH, ok->geometry().bottom() + 9);
     PaintWatermark();
 }

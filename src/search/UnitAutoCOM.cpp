@@ -2,6 +2,7 @@
 
 #include "comm/CommTexts.h"
 #include "search/SearchTexts.h"
+#include "ui/AccessibleNames.h"
 #include "ui/ConfBox.h"
 
 #include <QApplication>
@@ -44,6 +45,15 @@ TFormAutoCom::TFormAutoCom(QWidget* owner, int language, TStopBits stopBits, TDa
     CreateControls();
     CreateCriteriaPanel();
     CriteriaToBoxes();
+    NameControls();
+}
+
+// Screen readers name the list by the line above it, which changes with the
+// search, and the "..." button by its tooltip.
+void TFormAutoCom::NameControls() {
+    ApplyAccessibleNames(this);
+    BtnCriteria->setAccessibleName(BtnCriteria->toolTip());
+    if (LabelInfo->text().isEmpty()) ListPorts->setAccessibleName(Q(SEARCH_CAPTION(lang_)));
 }
 
 TFormAutoCom::~TFormAutoCom() = default; // the search closes and frees every port component
@@ -53,6 +63,7 @@ void TFormAutoCom::CreateControls() {
     LabelInfo->setObjectName("LabelInfo");
     ListPorts = new QListWidget(this);
     ListPorts->setObjectName("ListPorts");
+    LabelInfo->setBuddy(ListPorts);
     const int width = ListPorts->fontMetrics().horizontalAdvance(QString::fromUtf8(SAMPLE_LINE));
     ListPorts->setMinimumWidth(width + 2 * ListPorts->frameWidth() + COMPLETION_LIST_MARGIN +
                                style()->pixelMetric(QStyle::PM_ScrollBarExtent));
@@ -209,6 +220,7 @@ void TFormAutoCom::StartSearch() {
     for (size_t i = 0; i < ports.size(); ++i)
         if (ListPorts->count() <= static_cast<int>(i))
             ListPorts->addItem(QString::fromStdString(ports[i].line));
+    NameControls();
 }
 
 bool TFormAutoCom::LineFits(const std::string& line) const {
@@ -250,6 +262,7 @@ void TFormAutoCom::ShowChoice() {
         ListPorts->addItem(QString::fromStdString(search_->FoundLine(port)));
     ListPorts->blockSignals(false);
     StatusBar->show();
+    NameControls();
     ListPorts->setCurrentRow(0);
     ListPorts->setFocus();
 }

@@ -58,6 +58,7 @@ private:
     void BtnCriteriaOKClick();
     void BtnCriteriaDefaultClick();
     void CriteriaToBoxes();
+    void NameControls();
     void BoxesToCriteria();
     bool LineFits(const std::string& line) const;
 

@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 #include "support/Screenshot.h"
 
+#include "support/AccessibleCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,8 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// Every picture taken is also a check that each shown control is named.
 void Shot(QWidget& w, const char* name) {
     test::SaveScreenshot(w, name);
+    EXPECT_EQ(test::UnnamedControls(w), "") << name;
 }
 
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {

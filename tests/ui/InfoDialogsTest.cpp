@@ -7,6 +7,8 @@
 #include "main/K730ShowSettings.h"
 #include "support/Screenshot.h"
 
+#include "support/AccessibleCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -24,8 +26,10 @@
 namespace k730 {
 namespace {
 
+// Every picture taken is also a check that each shown control is named.
 void Render(QWidget& w, const QString& name) {
     test::ShowAndSaveScreenshot(w, name);
+    EXPECT_EQ(test::UnnamedControls(w), "") << name.toStdString();
 }
 
 QString Text(QWidget& w, const char* name) {
