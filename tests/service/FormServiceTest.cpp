@@ -10,6 +10,7 @@
 #include "service/ServiceFakes.h"
 #include "service/UnitValidMark.h"
 #include "service/ZAKTabSet.h"
+#include "support/AccessibleCheck.h"
 #include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,7 @@ TEST_F(FormServiceTest, OpensEmptyAndFillsFromTheAnswers) {
     for (TServicePage page : {spFactors, spCal, spDac, spBin}) {
         form_->ShowPage(page);
         test::SaveScreenshot(*form_, QString("service-page-%1").arg(page));
+        EXPECT_EQ(test::UnnamedControls(*form_), "") << page;
     }
     form_->ShowPage(spEEPROM);
     test::SaveScreenshot(*form_, "service-settings-read");
@@ -208,6 +210,7 @@ TEST_F(FormServiceTest, TemplateMenuOpensAppliesAndRemembers) {
         EXPECT_EQ(editor.windowTitle(), "K730 Otwórz szablon");
         editor.resize(900, editor.height()); // every column in the picture
         test::ShowAndSaveScreenshot(editor, "template-open");
+        EXPECT_EQ(test::UnnamedControls(editor), "");
         editor.Editor().SelectRow(1);
         EXPECT_TRUE(editor.Editor().Choose());
         return static_cast<int>(QDialog::Accepted);

@@ -9,6 +9,7 @@
 #include "main/StatusIconStrip.h"
 #include "ui/ConfBox.h"
 #include "ui/Mnemonics.h"
+#include "support/AccessibleCheck.h"
 #include "support/Screenshot.h"
 
 #include <QAbstractButton>
@@ -54,6 +55,7 @@ protected:
     }
     void Shot(const char* name) {
         test::SaveScreenshot(form_, QString("%1-%2").arg(name, GetParam() == langPolish ? "pl" : "en"));
+        EXPECT_EQ(test::UnnamedControls(form_), "") << name;
     }
     QString Caption(const char* name) const {
         if (auto* menu = Child<QMenu>(name)) return Shown(menu->title());

@@ -2,6 +2,7 @@
 // Esc and the range buttons. With K730_SCREENSHOTS set, each variant is also
 // written there as a PNG.
 #include "main/PanelSettings.h"
+#include "support/AccessibleCheck.h"
 #include "support/Screenshot.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,10 @@ protected:
         QObject::connect(panel.get(), &TPanelSettings::Cancelled, [this] { ++cancelled; });
     }
     template <class T> T* Child(const char* name) { return panel->findChild<T*>(name); }
-    void Render(TPanelSettings& p, const QString& name) { test::ShowAndSaveScreenshot(p, "Panel-" + name); }
+    void Render(TPanelSettings& p, const QString& name) {
+        test::ShowAndSaveScreenshot(p, "Panel-" + name);
+        EXPECT_EQ(test::UnnamedControls(p), "") << name.toStdString();
+    }
 
     std::unique_ptr<TPanelSettings> panel;
     std::vector<TPanelApply> applied;
