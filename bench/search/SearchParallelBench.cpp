@@ -62,7 +62,8 @@ double SearchSeconds(int& found) {
 int main(int argc, char** argv) {
     // Default: the simulator of the same build tree (bench/search/ -> src/sim/).
     const auto self = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    const std::string sim = argc > 1 ? argv[1] : (self / "../../src/sim/k730-sim").lexically_normal().string();
+    const std::string sim =
+        argc > 1 ? argv[1] : (self / "../../src/sim/k730-sim").lexically_normal().string();
     const auto dir =
         std::filesystem::temp_directory_path() / ("k730-bench-search-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);

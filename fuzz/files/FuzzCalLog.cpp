@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (read.validSize > size) std::abort();
     if (read.validSize > 0) {
         const k730::TBytes again = k730::SerializeCalLog(read.records);
-        if (again.size() != read.validSize || std::memcmp(again.data(), data, again.size()) != 0) std::abort();
+        if (again.size() != read.validSize || std::memcmp(again.data(), data, again.size()) != 0)
+            std::abort();
     }
     return 0;
 }

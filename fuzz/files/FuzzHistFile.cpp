@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (read.valid && !d.Samples.empty()) {
         const k730::THistTextFormat f;
         std::string text = k730::HistExportHead(d, read.comment, f);
-        for (size_t i = 0; i < d.Samples.size() && i < 64; ++i) text += k730::HistExportLine(d, i, f);
+        for (size_t i = 0; i < d.Samples.size() && i < 64; ++i)
+            text += k730::HistExportLine(d, i, f);
     }
     return 0;
 }

@@ -11,7 +11,7 @@
 namespace k730 {
 
 class TCommMeterPort : public IMeterPort {
-  public:
+public:
     explicit TCommMeterPort(TComm32KX& comm) : comm_(comm) {}
 
     bool Send(const TBytes& frame, bool waitForAnswer) override { return comm_.Send(frame, waitForAnswer); }
@@ -30,7 +30,7 @@ class TCommMeterPort : public IMeterPort {
     void SetStatus(int code) override { comm_.SetStatus(code); }
     void RepeatStatus() override { comm_.RepeatStatus(); }
 
-  private:
+private:
     TComm32KX& comm_;
 };
 

@@ -15,11 +15,9 @@
 #include <string>
 #include <string_view>
 
-
 namespace k730 {
 
 constexpr int32_t MIN_REFRESH_MS = 160; // shortest refresh period, one conversion of the meter
-
 
 enum class TSettingsMessage {
     smsgNoPort,

@@ -47,7 +47,7 @@ class TMeterSearch {
 public:
     struct TEvents {
         std::function<void(size_t port)> onLineChanged; // a port's list line changed
-        std::function<void(TSearchState)> onFinished;  // once, 250 ms after the last port is done
+        std::function<void(TSearchState)> onFinished;   // once, 250 ms after the last port is done
         std::function<void()> onPortStarted;            // a port made its first attempt (repaint)
         // Whether a list line still fits the list; a line that would not
         // restarts its progress dots. Always true when not set.

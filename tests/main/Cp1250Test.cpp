@@ -15,12 +15,14 @@ TEST(Cp1250, PolishLettersAndMiddleDotConvertBothWays) {
 
 TEST(Cp1250, EveryByteSurvivesTheRoundTrip) {
     std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
     EXPECT_EQ(Utf8ToCp1250(Cp1250ToUtf8(all)), all);
 }
 
 TEST(Cp1250, UnmappableAndMalformedBecomeReplacement) {
-    EXPECT_EQ(Utf8ToCp1250("a€b"), "a\x80" "b");
+    EXPECT_EQ(Utf8ToCp1250("a€b"), "a\x80"
+                                   "b");
     EXPECT_EQ(Utf8ToCp1250("日本"), "??");
     EXPECT_EQ(Utf8ToCp1250(std::string("x\xC3")), "x?"); // cut sequence
 }

@@ -5,6 +5,8 @@
 
 namespace k730::test {
 
-inline QApplication& UiApp() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
+inline QApplication& UiApp() {
+    return *static_cast<QApplication*>(QCoreApplication::instance());
+}
 
 } // namespace k730::test
