@@ -11,18 +11,24 @@
 #include <QTimer>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace k730::test {
 
-// Starts reading; the timer lives as long as `owner`, the texts go to `texts`.
-inline void ReadEveryMessage(QObject* owner, std::vector<std::string>& texts) {
+// Starts reading; the timer lives as long as `owner`, the texts go to `texts`
+// (std::string or QString).
+template <typename Text> void ReadEveryMessage(QObject* owner, std::vector<Text>& texts) {
     auto* timer = new QTimer(owner);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [&texts] {
         auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
-        texts.push_back(box->findChild<QLabel*>("LabelTxt")->text().toStdString());
+        const QString text = box->findChild<QLabel*>("LabelTxt")->text();
+        if constexpr (std::is_same_v<Text, QString>)
+            texts.push_back(text);
+        else
+            texts.push_back(text.toStdString());
         box->findChild<QPushButton*>("BtnYes")->click();
     });
     timer->start();

@@ -10,6 +10,7 @@
 #include "ui/ConfBox.h"
 #include "ui/Mnemonics.h"
 #include "support/AccessibleCheck.h"
+#include "support/MessageReader.h"
 #include "support/Screenshot.h"
 
 #include <QAbstractButton>
@@ -261,15 +262,8 @@ TEST_P(MainFormTest, HelpWithoutAProgramToOpenItNamesTheFileOrAddress) {
         return false;
     });
     std::vector<QString> shown;
-    QTimer answer;
-    answer.setInterval(5);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        shown.push_back(box->findChild<QLabel*>("LabelTxt")->text());
-        box->findChild<QPushButton*>("BtnYes")->click();
-    });
-    answer.start();
+    QObject reader; // its timer reads the messages
+    test::ReadEveryMessage(&reader, shown);
     const bool polish = GetParam() == langPolish;
 
     Child<QAction>("MenuWWW")->trigger();

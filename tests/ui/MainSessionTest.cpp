@@ -6,6 +6,7 @@
 #include "support/SimProcess.h"
 #include "support/GuiPump.h"
 #include "support/TestSupport.h"
+#include "support/MessageReader.h"
 #include "support/Screenshot.h"
 #include "comm/SerialPort.h"
 #include "ui/ConfBox.h"
@@ -145,15 +146,8 @@ TEST(MainSession, AccessDeniedIsExplainedOncePerPort) {
     fs::create_symlink(dir / "device", dir / "ports" / "COM7");
 
     std::vector<QString> shown;
-    QTimer answer;
-    answer.setInterval(5);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<TConfirmForm*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        shown.push_back(box->findChild<QLabel*>("LabelTxt")->text());
-        box->findChild<QPushButton*>("BtnYes")->click();
-    });
-    answer.start();
+    QObject reader; // its timer reads the messages
+    test::ReadEveryMessage(&reader, shown);
     TMemorySettingsStore store;
     {
         TMainForm form(langEnglish);
