@@ -74,6 +74,8 @@ TBufView::TBufView(TDualBuf& owner, TTrafficViewer& viewer, int buffer, TBufView
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(40, 20);
+    setToolTip(QString::fromUtf8("Pierwszy rekord <Crtl>+<Left>, ostatni rekord <Crtl>+<Right>\n"
+                                 "Poprzedni rekord <Crtl>+<Up>, następny rekord <Crtl>+<Down>"));
     autoScroll_.setInterval(AUTO_SCROLL_MS);
     connect(&autoScroll_, &QTimer::timeout, this, &TBufView::AutoScroll);
     UpdateMetrics();

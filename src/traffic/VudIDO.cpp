@@ -116,12 +116,13 @@ void TFormVudIDO::BuildButtons(QWidget* bar) {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
+    // The tooltips name the keys that do the same.
     btnGo_ = TextButton(bar, "BtnGo", QString::fromUtf8("Podgląd"),
-                        QString::fromUtf8("Włącz podgląd bufora danych"));
+                        QString::fromUtf8("Włącz podgląd bufora danych <Enter>"));
     btnGo_->setCheckable(true);
     btnGo_->setChecked(viewer_.Buffers().recording);
-    btnClear_ =
-        TextButton(bar, "BtnClear", QString::fromUtf8("Wyczyść"), QString::fromUtf8("Wyczyść wszystko"));
+    btnClear_ = TextButton(bar, "BtnClear", QString::fromUtf8("Wyczyść"),
+                           QString::fromUtf8("Wyczyść wszystko <Delete>"));
     btnBigEn_ = TextButton(bar, "BtnBigEn", QStringLiteral("BigEndian"), QStringLiteral("BigEndian"));
     btnBigEn_->setCheckable(true);
     for (QToolButton* b : {btnGo_, btnClear_, btnBigEn_})

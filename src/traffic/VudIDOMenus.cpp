@@ -48,7 +48,7 @@ void TFormVudIDO::BuildMenus() {
         QAction* a = AddAction(command, CAPTURE_ITEMS[b], captures[b]);
         a->setCheckable(true);
         TDualBuf* dual = Buffer(b);
-        dual->CaptureButton()->setToolTip(a->text());
+        dual->CaptureButton()->setToolTip(a->text() + " <Insert>");
         dual->CaptureButton()->setAccessibleName(a->text());
         connect(a, &QAction::toggled, dual->CaptureButton(), &QToolButton::setChecked);
     }

@@ -226,6 +226,15 @@ TEST_F(VudIDOTest, MenusCarryTheirCaptionsAndEveryControlIsNamed) {
     EXPECT_EQ(Child<QToolButton>("BtnAddIn")->text(), "O");
     EXPECT_EQ(Child<QToolButton>("BtnAddFrame")->text(), "R");
     EXPECT_EQ(Child<QToolButton>("BtnAddOut")->text(), "N");
+    // The keys that do what a control does are listed as hints.
+    QString hints = Child<QToolButton>("BtnGo")->toolTip() + Child<QToolButton>("BtnClear")->toolTip();
+    for (TBufView* view : form->findChildren<TBufView*>())
+        hints += view->toolTip();
+    for (QToolButton* b : form->findChildren<QToolButton*>())
+        hints += b->toolTip();
+    for (const char* key : {"<Enter>", "<Delete>", "<Crtl>+<Up>", "<Crtl>+<Down>", "<Crtl>+<Left>",
+                            "<Crtl>+<Right>", "<Insert>"})
+        EXPECT_TRUE(hints.contains(key)) << key;
     for (QWidget* w : form->findChildren<QWidget*>())
         if (!w->objectName().startsWith("qt_") &&
             (qobject_cast<QAbstractButton*>(w) || qobject_cast<TBufView*>(w) ||
