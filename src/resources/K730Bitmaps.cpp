@@ -1,5 +1,7 @@
 #include "resources/K730Bitmaps.h"
 
+#include "resources/desktop/SvgIcon.h"
+
 #include <QSvgRenderer>
 
 // Outside the namespace, as the resource macro wants.
@@ -325,15 +327,8 @@ QIcon K730ApplicationIcon() {
     QSvgRenderer drawing(QStringLiteral(":/desktop/k730.svg"));
     QIcon icon;
     if (!drawing.isValid()) return icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        drawing.render(&painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(RenderSvgIcon(drawing, size)));
     return icon;
 }
 

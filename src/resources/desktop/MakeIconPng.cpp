@@ -1,9 +1,8 @@
 // k730-icon-png SVG SIZE OUT.png: renders the application icon at one size for
 // the desktop's icon theme, so the PNGs always match the one drawing.
+#include "resources/desktop/SvgIcon.h"
+
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
 
 #include <cstdio>
 
@@ -19,13 +18,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "k730-icon-png: cannot draw %s at %s px\n", argv[1], argv[2]);
         return 1;
     }
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawing.render(&painter);
-    painter.end();
-    if (!image.save(QString::fromLocal8Bit(argv[3]))) {
+    if (!k730::RenderSvgIcon(drawing, size).save(QString::fromLocal8Bit(argv[3]))) {
         std::fprintf(stderr, "k730-icon-png: cannot write %s\n", argv[3]);
         return 1;
     }
