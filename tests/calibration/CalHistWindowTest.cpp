@@ -37,7 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using test::Pump;
+using test::PumpUntil;
 
 TCalLogRecord Rec(std::string type, uint16_t serial, TDateTimeParts when, std::string comment) {
     TCalLogRecord r;
@@ -139,7 +139,7 @@ TEST_P(HistWindow, SearchGoesOnAndOffersToStartAgain) {
                                         "szukanego ciągu znaków.\r\nPrzeszukano listę od 6 wiersza."
                                       : "Search from beginning?\r\n\r\nSearch string not "
                                         "found.\r\nSearch list from 6 row."));
-    EXPECT_TRUE(Pump([&] { return window.History().SelectedRow() == 0u; }, 2s));
+    EXPECT_TRUE(PumpUntil([&] { return window.History().SelectedRow() == 0u; }, 2s));
     EXPECT_EQ(search->findText("lamp"), 0) << "the text is kept in the list";
     auto* meter = window.findChild<QPushButton*>("BtnCurSearch");
     meter->click();

@@ -40,7 +40,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using test::Pump;
+using test::PumpUntil;
 
 class CalSimTest : public ::testing::Test {
 protected:
@@ -63,7 +63,7 @@ protected:
         session_->Start();
         AnswerEveryDialog();
         ASSERT_TRUE(test::ChoosePort(*form_, "SIM1"));
-        ASSERT_TRUE(Pump([&] { return session_->Controller().Info().StatusKnown; }, 10s));
+        ASSERT_TRUE(PumpUntil([&] { return session_->Controller().Info().StatusKnown; }, 10s));
     }
 
     void TearDown() override {
@@ -106,7 +106,7 @@ protected:
     }
 
     bool MeterInMode(int mode) {
-        return Pump([&] { return SimGet("mode") == std::to_string(mode); }, 10s);
+        return PumpUntil([&] { return SimGet("mode") == std::to_string(mode); }, 10s);
     }
 
     // What the amperemeter in the loop reads, as the operator types it.
@@ -129,18 +129,18 @@ protected:
 
     void OpenWizard() {
         form_->Action("MenuCalMeter")->trigger();
-        ASSERT_TRUE(Pump([&] { return Cal().Wizard() != nullptr && Enabled("EditDAC0"); }, 10s));
+        ASSERT_TRUE(PumpUntil([&] { return Cal().Wizard() != nullptr && Enabled("EditDAC0"); }, 10s));
         ASSERT_TRUE(MeterInMode(3));
         // The operator reads the amperemeter once the wizard shows the meter forcing.
-        ASSERT_TRUE(Pump([&] { return Cal().Wizard()->Wizard().Snapshot().mode == 3; }, 10s));
+        ASSERT_TRUE(PumpUntil([&] { return Cal().Wizard()->Wizard().Snapshot().mode == 3; }, 10s));
     }
 
     // Step I: the loop is brought to 4 mA with the amperemeter's reading.
     void RunStep1() {
         Type(W<QLineEdit>("EditDAC0"), Amperemeter());
-        ASSERT_TRUE(Pump([&] { return Enabled("BtnApplyDAC0"); }, 5s));
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BtnApplyDAC0"); }, 5s));
         W<QPushButton>("BtnApplyDAC0")->click();
-        ASSERT_TRUE(Pump([&] { return Enabled("BtnNext"); }, 10s)) << Dump();
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BtnNext"); }, 10s)) << Dump();
         EXPECT_NEAR(Amperemeter().toDouble(), 4.0, 0.01);
     }
 
@@ -149,7 +149,7 @@ protected:
         W<QPushButton>("BtnNext")->click();
         ASSERT_TRUE(MeterInMode(1));
         // The amperemeter is read once the meter reports the 4 mA value written on Next.
-        ASSERT_TRUE(Pump(
+        ASSERT_TRUE(PumpUntil(
             [&] {
                 const TCalWizard& w = Cal().Wizard()->Wizard();
                 return w.Snapshot().mode == 1 && w.ReadBackReceived(1) &&
@@ -160,9 +160,9 @@ protected:
         emit W<QLineEdit>("EditE0")->returnPressed();
         EXPECT_TRUE(W<QLabel>("LabelExpect")->text().contains("12"));
         Type(W<QLineEdit>("EditIL"), Amperemeter());
-        ASSERT_TRUE(Pump([&] { return Enabled("BtnApplyCAL"); }, 5s));
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BtnApplyCAL"); }, 5s));
         W<QPushButton>("BtnApplyCAL")->click();
-        ASSERT_TRUE(Pump([&] { return Enabled("BtnSave"); }, 10s)) << Dump();
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BtnSave"); }, 10s)) << Dump();
     }
 
     std::string Dump() {
@@ -214,7 +214,7 @@ TEST_F(CalSimTest, TechnicianCalibratesTheMeterAndTheLogGetsTheRecord) {
     W<QPushButton>("BtnSave")->click();
     ASSERT_TRUE(MessageArrives("Calibration data added to history log.\r\n\r\nCalibration factors saved:"))
         << Dump();
-    EXPECT_TRUE(Pump([&] { return Cal().Wizard() == nullptr; }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Cal().Wizard() == nullptr; }, 5s));
     EXPECT_TRUE(MeterInMode(0));
 
     const TCalLogRead log = ReadCalLog((dir_ / "K730_CAL.dat").string());
@@ -232,7 +232,7 @@ TEST_F(CalSimTest, TechnicianCalibratesTheMeterAndTheLogGetsTheRecord) {
     EXPECT_TRUE(form_->Action("MenuCalExport")->isEnabled());
 
     // The meter stored what it echoed, and its loop carries 4 mA at no light.
-    ASSERT_TRUE(Pump([&] { return SimState().value("forcing4mA", 0u) == echoed.forcing4mA; }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return SimState().value("forcing4mA", 0u) == echoed.forcing4mA; }, 5s));
     const nlohmann::json state = SimState();
     EXPECT_EQ(state["resultFactor"].get<float>(), echoed.resultFactor);
     EXPECT_EQ(state["loopFactor"].get<float>(), echoed.loopFactor);
@@ -249,7 +249,7 @@ TEST_F(CalSimTest, FactorsOfARecordAreProgrammedBackFromTheHistory) {
     RunStep2();
     W<QPushButton>("BtnSave")->click();
     ASSERT_TRUE(MessageArrives("Calibration data added to history log."));
-    ASSERT_TRUE(Pump([&] { return Cal().Wizard() == nullptr && SimGet("mode") == "0"; }, 10s));
+    ASSERT_TRUE(PumpUntil([&] { return Cal().Wizard() == nullptr && SimGet("mode") == "0"; }, 10s));
     answerer_->Clear();
     onSave = [](TFormSaveCAL& dialog) {
         EXPECT_TRUE(dialog.findChild<QPlainTextEdit*>("MemoComment")
@@ -267,7 +267,7 @@ TEST_F(CalSimTest, FactorsOfARecordAreProgrammedBackFromTheHistory) {
         grid->selectRow(0);
         QTimer::singleShot(0, history, [&, history] {
             history->findChild<QPushButton*>("BtnSet")->click();
-            programmed = Pump([&] { return history->History().Records().size() == 2; }, 10s);
+            programmed = PumpUntil([&] { return history->History().Records().size() == 2; }, 10s);
             history->reject();
         });
         return true;
@@ -293,7 +293,7 @@ TEST_F(CalSimTest, MeterPulledDuringStepTwoStartsTheProcedureAgain) {
     EXPECT_EQ(Cal().Wizard()->Wizard().Step(), csStep1);
     EXPECT_TRUE(MeterInMode(3)) << "step I again, in forcing mode";
     W<QPushButton>("BtnCancel")->click();
-    EXPECT_TRUE(Pump([&] { return Cal().Wizard() == nullptr; }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Cal().Wizard() == nullptr; }, 5s));
     EXPECT_TRUE(MeterInMode(0));
 }
 
@@ -315,7 +315,7 @@ TEST_F(CalSimTest, DifferentMeterAnsweringClosesTheWizard) {
     OpenWizard();
     sim_->Control("fault answer-as 7");
     ASSERT_TRUE(MessageArrives("Meter was changed.\r\nCalibration procedure aborted.")) << Dump();
-    EXPECT_TRUE(Pump([&] { return Cal().Wizard() == nullptr; }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return Cal().Wizard() == nullptr; }, 5s));
 }
 
 TEST_F(CalSimTest, OpeningNeedsTheCurrentLoopAndTheOperatorsYes) {
@@ -324,7 +324,7 @@ TEST_F(CalSimTest, OpeningNeedsTheCurrentLoopAndTheOperatorsYes) {
     ASSERT_TRUE(MessageArrives("WARNING\r\nCalibration procedure started."));
     EXPECT_EQ(Cal().Wizard(), nullptr);
     sim_->Control("loop off");
-    ASSERT_TRUE(Pump([&] { return (session_->Controller().Info().StatusFlags & 0x40) == 0; }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return (session_->Controller().Info().StatusFlags & 0x40) == 0; }, 5s));
     form_->Action("MenuCalMeter")->trigger();
     EXPECT_TRUE(MessageArrives("Current loop is turned off.\r\nTurn it on and try again."));
     EXPECT_EQ(Cal().Wizard(), nullptr);

@@ -48,7 +48,7 @@ void Key(QWidget* target, Qt::Key key, const QString& text = {}) {
 void ShowActive(QWidget& w) {
     w.show();
     w.activateWindow();
-    test::Pump([&] { return QApplication::activeWindow() == &w; }, 2s);
+    test::PumpUntil([&] { return QApplication::activeWindow() == &w; }, 2s);
 }
 
 void TypeKeys(QLineEdit* edit, const QString& text) {
@@ -144,7 +144,7 @@ TEST_P(WizardWindow, ModelessMessageDisablesTheWizardUntilItIsClosed) {
     EXPECT_FALSE(box->isModal());
     EXPECT_FALSE(W("BtnCancel")->isEnabled());
     box->close();
-    EXPECT_TRUE(test::Pump([&] { return W("BtnCancel")->isEnabled(); }, 2s));
+    EXPECT_TRUE(test::PumpUntil([&] { return W("BtnCancel")->isEnabled(); }, 2s));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WizardWindow, ::testing::Values(langEnglish, langPolish));

@@ -11,10 +11,6 @@
 
 namespace k730::test {
 
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::PumpUntil(done, limit);
-}
-
 TDialogAnswerer::TDialogAnswerer(QObject* owner) : timer_(new QTimer(owner)) {
     timer_->setInterval(5);
     QObject::connect(timer_, &QTimer::timeout, [this] { Look(); });
@@ -42,7 +38,7 @@ void TDialogAnswerer::Look() {
 }
 
 bool TDialogAnswerer::Arrived(const std::string& start, std::chrono::milliseconds limit) const {
-    return Pump(
+    return PumpUntil(
         [&] {
             return std::any_of(messages.begin(), messages.end(),
                                [&](const std::string& m) { return m.rfind(start, 0) == 0; });

@@ -3,6 +3,7 @@
 // the start of the text, and other dialogs get a hook of their own.
 #pragma once
 
+#include "support/GuiPump.h"
 #include "ui/ConfBox.h"
 
 #include <QTimer>
@@ -31,8 +32,5 @@ private:
     void Look();
     QTimer* timer_;
 };
-
-// Processes events until `done` or the limit.
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
 } // namespace k730::test

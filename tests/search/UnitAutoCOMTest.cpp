@@ -31,10 +31,6 @@ void Shot(QWidget& w, const char* name) {
     EXPECT_EQ(test::UnnamedControls(w), "") << name;
 }
 
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::PumpUntil(done, limit);
-}
-
 class UnitAutoCOMTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,13 +63,13 @@ TEST_F(UnitAutoCOMTest, SeveralMetersAreOfferedAndTheChosenOneReturned) {
     TFormAutoCom form(nullptr, langEnglish, sbOne, dbEight, pbNone, br009600, criteria_);
     EXPECT_EQ(form.windowTitle(), "Meter searching  K730");
     form.show();
-    ASSERT_TRUE(Pump([&] { return form.Search() && !form.Search()->FoundPorts().empty(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return form.Search() && !form.Search()->FoundPorts().empty(); }, 10s));
     Shot(form, "autocom-searching");
     auto* btn = form.findChild<QPushButton*>("BtnStop");
     EXPECT_EQ(btn->text(), "Stop");
     EXPECT_FALSE(btn->icon().isNull()) << "a found meter shows the OK glyph";
 
-    ASSERT_TRUE(Pump([&] { return btn->text() == "OK"; }, 15s));
+    ASSERT_TRUE(test::PumpUntil([&] { return btn->text() == "OK"; }, 15s));
     auto* list = form.findChild<QListWidget*>("ListPorts");
     ASSERT_EQ(list->count(), 2);
     EXPECT_TRUE(list->item(0)->text().startsWith("SIM1:  "));

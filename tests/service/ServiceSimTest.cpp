@@ -45,10 +45,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::PumpUntil(done, limit);
-}
-
 // A luminance meter with a one-degree field: the descriptor carries "°".
 TTemplateRec LuminanceTemplate() {
     TTemplateRec t;
@@ -88,7 +84,7 @@ protected:
         ASSERT_GT(index, 0);
         device->setCurrentIndex(index);
         emit device->activated(index);
-        ASSERT_TRUE(Pump([&] { return MainText("LabelMeterNumber") == "1001/2024"; }, 10s));
+        ASSERT_TRUE(test::PumpUntil([&] { return MainText("LabelMeterNumber") == "1001/2024"; }, 10s));
     }
 
     void TearDown() override {
@@ -141,7 +137,8 @@ protected:
 TEST_F(ServiceSimTest, TemplateProgrammedInOneRunIsTheMetersNewIdentity) {
     form_->findChild<QToolButton*>("BtnService")->click();
     ASSERT_NE(Service(), nullptr);
-    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditSN")->text() == "1001" && ReadBack(); }, 10s));
+    ASSERT_TRUE(
+        test::PumpUntil([&] { return Child<QLineEdit>("EditSN")->text() == "1001" && ReadBack(); }, 10s));
     EXPECT_EQ(Child<QLabel>("LabelMeterName")->text(), "K-730/V/20k/E/0");
     EXPECT_EQ(Child<QLabel>("LabelStatusSN")->text(), "zaprogramowane");
 
@@ -160,9 +157,10 @@ TEST_F(ServiceSimTest, TemplateProgrammedInOneRunIsTheMetersNewIdentity) {
     Child<QPushButton>("BtnProgram")->click();
 
     // The main window identifies the meter again and shows what was programmed.
-    ASSERT_TRUE(Pump([&] { return MainText("LabelMeterNumber") == "4321/2031"; }, 10s)) << SimState();
+    ASSERT_TRUE(test::PumpUntil([&] { return MainText("LabelMeterNumber") == "4321/2031"; }, 10s))
+        << SimState();
     EXPECT_EQ(MainText("LabelMeterName"), "K-730/V/20k/L1\u00B0/5/T1");
-    ASSERT_TRUE(Pump([&] { return ReadBack(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return ReadBack(); }, 10s));
     for (const char* status :
          {"LabelStatusName", "LabelStatusSN", "LabelStatusYear", "LabelStatusKind", "LabelStatusSpectral",
           "LabelStatusLumMode", "LabelStatusAngle", "LabelStatusRange0", "LabelStatusRange1",
@@ -193,13 +191,14 @@ TEST_F(ServiceSimTest, TemplateProgrammedInOneRunIsTheMetersNewIdentity) {
 
 TEST_F(ServiceSimTest, RefusedWriteLeavesTheMeterUnchangedAndSaysSo) {
     form_->Action("MenuService")->trigger();
-    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditSN")->text() == "1001" && ReadBack(); }, 10s));
+    ASSERT_TRUE(
+        test::PumpUntil([&] { return Child<QLineEdit>("EditSN")->text() == "1001" && ReadBack(); }, 10s));
     ASSERT_EQ(sim_->Control("fault refuse 0x63"), "ok");
     Type("EditSN", "5555");
     Type("EditMeterVer", "R2");
     Child<QPushButton>("BtnProgram")->click();
-    ASSERT_TRUE(Pump([&] { return MainText("LabelMeterName") == "K-730/V/20k/E/0/R2"; }, 10s));
-    ASSERT_TRUE(Pump([&] { return ReadBack(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return MainText("LabelMeterName") == "K-730/V/20k/E/0/R2"; }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return ReadBack(); }, 10s));
     EXPECT_EQ(Child<QLabel>("LabelStatusSN")->text(), "niezaprogramowane") << "the meter refused it";
     EXPECT_EQ(Child<QLabel>("LabelStatusMeterVer")->text(), "zaprogramowane");
     EXPECT_EQ(Child<QLineEdit>("EditSN")->text(), "5555") << "what was typed stays for another try";
@@ -210,8 +209,9 @@ TEST_F(ServiceSimTest, RefusedWriteLeavesTheMeterUnchangedAndSaysSo) {
     // With the fault gone the same run goes through.
     ASSERT_EQ(sim_->Control("fault none"), "ok");
     Child<QPushButton>("BtnProgram")->click();
-    ASSERT_TRUE(Pump([&] { return MainText("LabelMeterNumber") == "5555/2024"; }, 10s));
-    ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelStatusSN")->text() == "zaprogramowane"; }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return MainText("LabelMeterNumber") == "5555/2024"; }, 10s));
+    ASSERT_TRUE(
+        test::PumpUntil([&] { return Child<QLabel>("LabelStatusSN")->text() == "zaprogramowane"; }, 10s));
 }
 
 TEST_F(ServiceSimTest, OpeningTwiceBringsTheOneWindowBackAndClosingStopsTheServiceReads) {
@@ -220,13 +220,13 @@ TEST_F(ServiceSimTest, OpeningTwiceBringsTheOneWindowBackAndClosingStopsTheServi
     ASSERT_NE(first, nullptr);
     form_->findChild<QToolButton*>("BtnService")->click();
     EXPECT_EQ(Service(), first) << "a single window";
-    ASSERT_TRUE(Pump([&] { return ReadBack(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return ReadBack(); }, 10s));
     auto* view = form_->findChild<QMenu*>("MenuView");
     form_->Action("MenuService")->setChecked(false);
     emit view->aboutToShow();
     EXPECT_TRUE(form_->Action("MenuService")->isChecked()) << "the View menu shows the open window";
     first->close();
-    ASSERT_TRUE(Pump([&] { return Service() == nullptr; }, 2s));
+    ASSERT_TRUE(test::PumpUntil([&] { return Service() == nullptr; }, 2s));
     emit view->aboutToShow();
     EXPECT_FALSE(form_->Action("MenuService")->isChecked());
     session_->Controller().Scheduler().ResetSession();
@@ -241,7 +241,7 @@ protected:
         form_->findChild<QToolButton*>("BtnService")->click();
         ASSERT_NE(Service(), nullptr);
         Service()->ShowPage(page);
-        ASSERT_TRUE(Pump([&] { return Service()->Constants().HasBlock(); }, 10s));
+        ASSERT_TRUE(test::PumpUntil([&] { return Service()->Constants().HasBlock(); }, 10s));
     }
 
     // The result average the results frame shows.
@@ -266,13 +266,13 @@ TEST_F(ServicePagesSimTest, RangeFactorScalesTheDisplayedValue) {
     ASSERT_EQ(sim_->Control("light constant 1000"), "ok");
     ASSERT_EQ(sim_->Control("noise 0"), "ok");
     OpenOn(spFactors);
-    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditRF1")->isEnabled(); }, 10s));
-    ASSERT_TRUE(Pump([&] { return std::abs(FrameResult() - 1000) < 1; }, 10s)) << FrameResult();
+    ASSERT_TRUE(test::PumpUntil([&] { return Child<QLineEdit>("EditRF1")->isEnabled(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return std::abs(FrameResult() - 1000) < 1; }, 10s)) << FrameResult();
     Type("EditRF1", "1.1"); // the default range, 2 klx, is in use
     ASSERT_TRUE(Child<QPushButton>("BtnSetKRange")->isEnabled());
     Child<QPushButton>("BtnSetKRange")->click();
-    EXPECT_TRUE(Pump([&] { return std::abs(FrameResult() - 1100) < 1; }, 10s)) << FrameResult();
-    EXPECT_TRUE(Pump([&] { return Child<QLabel>("LabelReadRF1")->text().startsWith("1"); }, 10s));
+    EXPECT_TRUE(test::PumpUntil([&] { return std::abs(FrameResult() - 1100) < 1; }, 10s)) << FrameResult();
+    EXPECT_TRUE(test::PumpUntil([&] { return Child<QLabel>("LabelReadRF1")->text().startsWith("1"); }, 10s));
     EXPECT_NE(SimState().find("1.1"), std::string::npos) << "persisted: " << SimState();
     test::SaveScreenshot(*Service(), "service-sim-factors");
 }
@@ -280,21 +280,22 @@ TEST_F(ServicePagesSimTest, RangeFactorScalesTheDisplayedValue) {
 TEST_F(ServicePagesSimTest, DacPageForcesTwelveMilliamps) {
     ASSERT_EQ(sim_->Control("loop-hw 1 0"), "ok"); // an ideal loop driver: 4096 codes per mA
     OpenOn(spDac);
-    ASSERT_TRUE(Pump([&] { return Child<QPushButton>("BtnDACSet")->isEnabled(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return Child<QPushButton>("BtnDACSet")->isEnabled(); }, 10s));
     Type("EditDACSet", "0C000");
     Child<QPushButton>("BtnDACSet")->click();
-    EXPECT_TRUE(Pump([&] { return std::abs(SimCurrent() - 12.0) < 0.001; }, 10s)) << SimCurrent();
-    EXPECT_TRUE(Pump([&] { return Child<QLabel>("LabelDACRead")->text() == "0000C000"; }, 10s));
-    EXPECT_TRUE(Pump([&] { return Child<QPushButton>("BtnSetDAC0")->isEnabled(); }, 10s)) << "mode 4";
+    EXPECT_TRUE(test::PumpUntil([&] { return std::abs(SimCurrent() - 12.0) < 0.001; }, 10s)) << SimCurrent();
+    EXPECT_TRUE(test::PumpUntil([&] { return Child<QLabel>("LabelDACRead")->text() == "0000C000"; }, 10s));
+    EXPECT_TRUE(test::PumpUntil([&] { return Child<QPushButton>("BtnSetDAC0")->isEnabled(); }, 10s))
+        << "mode 4";
     test::SaveScreenshot(*Service(), "service-sim-dac");
     // Leaving the page lets the loop follow the light again.
     Service()->ShowPage(spBin);
-    EXPECT_TRUE(Pump([&] { return std::abs(SimCurrent() - 12.0) > 0.01; }, 10s));
+    EXPECT_TRUE(test::PumpUntil([&] { return std::abs(SimCurrent() - 12.0) > 0.01; }, 10s));
 }
 
 TEST_F(ServicePagesSimTest, CalibrationConstantsAreWrittenAndReadBack) {
     OpenOn(spCal);
-    ASSERT_TRUE(Pump([&] { return Child<QLineEdit>("EditKE")->isEnabled(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return Child<QLineEdit>("EditKE")->isEnabled(); }, 10s));
     EXPECT_TRUE(Child<QRadioButton>("RBProgramSet")->isChecked()) << "the meter's 4 mA value is valid";
     Type("EditKE", "1.5");
     Type("EditKL", "1.25");
@@ -308,13 +309,14 @@ TEST_F(ServicePagesSimTest, CalibrationConstantsAreWrittenAndReadBack) {
     Child<QPushButton>("BtnSetCAL")->click();
     EXPECT_NE(question.find("0x4000"), std::string::npos) << question;
     // The meter's confirmation of the save is told as the wizard's is, with the values stored.
-    ASSERT_TRUE(Pump([&] { return !messages_.empty(); }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return !messages_.empty(); }, 10s));
     EXPECT_NE(messages_[0].find("0x4000"), std::string::npos) << messages_[0];
     const auto shown = [&](const char* label) { return Child<QLabel>(label)->text().replace(',', '.'); };
-    EXPECT_TRUE(
-        Pump([&] { return shown("LabelValKE") == "1.5000000" && shown("LabelValKL") == "1.2500000"; }, 10s));
+    EXPECT_TRUE(test::PumpUntil(
+        [&] { return shown("LabelValKE") == "1.5000000" && shown("LabelValKL") == "1.2500000"; }, 10s));
     EXPECT_NE(SimState().find("\"resultFactor\": 1.5"), std::string::npos) << SimState();
-    EXPECT_TRUE(Pump([&] { return session_->Controller().MeterMode() == 0; }, 10s)) << "back in normal mode";
+    EXPECT_TRUE(test::PumpUntil([&] { return session_->Controller().MeterMode() == 0; }, 10s))
+        << "back in normal mode";
     test::SaveScreenshot(*Service(), "service-sim-cal");
 }
 
@@ -323,8 +325,8 @@ TEST_F(ServicePagesSimTest, HandTypedStatusRequestIsAnswered) {
     EXPECT_EQ(Child<QLineEdit>("EditAddr")->text(), "0001");
     Type("EditCmd1", "0x04");
     Child<QPushButton>("BtnSend1")->click();
-    ASSERT_TRUE(
-        Pump([&] { return Child<QLabel>("LabelRawState")->text() == "Miernik wykonał polecenie."; }, 10s))
+    ASSERT_TRUE(test::PumpUntil(
+        [&] { return Child<QLabel>("LabelRawState")->text() == "Miernik wykonał polecenie."; }, 10s))
         << Child<QLabel>("LabelRawState")->text().toStdString();
     const QStringList answer = Child<QLineEdit>("EditRawAnswer")->text().split(' ');
     ASSERT_GT(answer.size(), 8);
@@ -332,8 +334,8 @@ TEST_F(ServicePagesSimTest, HandTypedStatusRequestIsAnswered) {
     // A command the meter does not know is refused, and the page says so.
     Type("EditCmd2", "0x3F");
     Child<QPushButton>("BtnSend2")->click();
-    EXPECT_TRUE(
-        Pump([&] { return Child<QLabel>("LabelRawState")->text().startsWith("Miernik odrzucił"); }, 10s))
+    EXPECT_TRUE(test::PumpUntil(
+        [&] { return Child<QLabel>("LabelRawState")->text().startsWith("Miernik odrzucił"); }, 10s))
         << Child<QLabel>("LabelRawState")->text().toStdString();
     test::SaveScreenshot(*Service(), "service-sim-raw");
 }
@@ -350,7 +352,7 @@ TEST_F(ServicePagesSimTest, ThreeResultLinesGiveThreeAnnouncements) {
     for (int i = 0; i < 3; ++i)
         Service()->SaveAddClicked();
     std::vector<TResultAnnouncement> got;
-    ASSERT_TRUE(Pump(
+    ASSERT_TRUE(test::PumpUntil(
         [&] {
             while (const auto d = listener.Take())
                 if (const auto a = ParseResultAnnouncement(*d)) got.push_back(*a);

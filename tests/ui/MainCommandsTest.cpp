@@ -54,7 +54,8 @@ protected:
         session_->Start();
         AnswerEveryDialog();
         ASSERT_TRUE(test::ChoosePort(*form_, "SIM1"));
-        ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->text().startsWith("12"); }, 10s));
+        ASSERT_TRUE(
+            test::PumpUntil([&] { return Child<QLabel>("LabelValue")->text().startsWith("12"); }, 10s));
     }
 
     void TearDown() override {
@@ -69,16 +70,12 @@ protected:
         return form_->findChild<T*>(QString::fromUtf8(name));
     }
 
-    static bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        return test::PumpUntil(done, limit);
-    }
-
     // Every message box is read and closed with its first button, as soon as it shows.
     void AnswerEveryDialog() { test::ReadEveryMessage(form_.get(), messages_); }
 
     bool MessageArrives(const std::string& text, std::chrono::milliseconds limit = 5s) {
-        return Pump([&] { return std::find(messages_.begin(), messages_.end(), text) != messages_.end(); },
-                    limit);
+        return test::PumpUntil(
+            [&] { return std::find(messages_.begin(), messages_.end(), text) != messages_.end(); }, limit);
     }
 
     void Apply(const QString& text) {
@@ -125,7 +122,7 @@ TEST_F(MainCommandsTest, AddressesAndConversionsAreConfirmedByTheMeter) {
     Apply("256");
     EXPECT_TRUE(MessageArrives("Incorrect value."));
     Apply("3");
-    EXPECT_TRUE(Pump([&] { return meter.Info().ConvCount == 3 && !PanelOpen(); }, 5s));
+    EXPECT_TRUE(test::PumpUntil([&] { return meter.Info().ConvCount == 3 && !PanelOpen(); }, 5s));
     EXPECT_EQ(meter.PollPeriod(), 480u);
 
     form_->Action("MenuSetRange")->trigger();
@@ -154,7 +151,7 @@ TEST_F(MainCommandsTest, ProgramSideSettingsApplyAtOnce) {
     // Statistics: switched on they collect; a shorter window keeps the newest samples.
     form_->Action("MenuViewMinMaxAv")->trigger();
     auto* avg = Child<QLabel>("LabelAvg");
-    ASSERT_TRUE(Pump([&] { return session_->Commands().Stats().Samples.size() >= 5; }, 10s));
+    ASSERT_TRUE(test::PumpUntil([&] { return session_->Commands().Stats().Samples.size() >= 5; }, 10s));
     EXPECT_TRUE(avg->isVisible());
     EXPECT_TRUE(Child<QLabel>("LabelMin")->text().startsWith("min: 1"))
         << Child<QLabel>("LabelMin")->text().toStdString();
@@ -184,7 +181,7 @@ TEST_F(MainCommandsTest, ZeroingShowsItsProgressAndBlocksRangeChoice) {
 
     form_->Action("MenuSetOnlyZeroADC")->trigger();
     EXPECT_TRUE(meter.Zeroing());
-    EXPECT_TRUE(Pump([&] { return display->text() == "Zeroing in progress"; }, 3s))
+    EXPECT_TRUE(test::PumpUntil([&] { return display->text() == "Zeroing in progress"; }, 3s))
         << display->text().toStdString();
     Shot("zeroing");
     const int other = (before + 1) % 3;
@@ -192,14 +189,14 @@ TEST_F(MainCommandsTest, ZeroingShowsItsProgressAndBlocksRangeChoice) {
     emit range->activated(other);
     EXPECT_TRUE(MessageArrives("Wait till the end of zeroing."));
     EXPECT_EQ(range->currentIndex(), before) << "a refused choice goes back to the applied range";
-    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+    EXPECT_TRUE(test::PumpUntil([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
 
     // The detector zeroing asks first; OK with the box ticked keeps the factor in the meter.
     form_->Action("MenuZeroDet")->trigger();
     EXPECT_TRUE(MessageArrives("WARNING\nZeroing procedure can be carried out\nonly with detector "
                                "covered.\nIf you want to continue, "
                                "cover the detector\nand press OK."));
-    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 8s));
+    EXPECT_TRUE(test::PumpUntil([&] { return !meter.Zeroing() && display->isHidden(); }, 8s));
 }
 
 TEST_F(MainCommandsTest, AutomaticZeroingFollowsTheDetectorTemperature) {
@@ -207,32 +204,34 @@ TEST_F(MainCommandsTest, AutomaticZeroingFollowsTheDetectorTemperature) {
     auto* display = Child<QLabel>("LabelDisplay");
     // A zeroing first, so the meter knows the temperature it zeroed at.
     form_->Action("MenuSetOnlyZeroADC")->trigger();
-    ASSERT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
-    ASSERT_TRUE(Pump([&] { return meter.Info().ZeroTempCode != 0; }, 3s));
+    ASSERT_TRUE(test::PumpUntil([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+    ASSERT_TRUE(test::PumpUntil([&] { return meter.Info().ZeroTempCode != 0; }, 3s));
 
     form_->Action("MenuAutoZero")->trigger();
     const std::string state = sim_->Control("get");
     const double temp = std::stod(state.substr(state.find("temp=") + 5));
     sim_->Control("temp " + std::to_string(temp + 4.5));
-    EXPECT_FALSE(Pump([&] { return meter.Zeroing(); }, 1500ms)) << "4.5 °C is within the limit";
+    EXPECT_FALSE(test::PumpUntil([&] { return meter.Zeroing(); }, 1500ms)) << "4.5 °C is within the limit";
     sim_->Control("temp " + std::to_string(temp + 6));
-    EXPECT_TRUE(Pump([&] { return display->text() == "Zeroing in progress"; }, 4s));
-    EXPECT_TRUE(Pump([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
-    EXPECT_FALSE(Pump([&] { return meter.Zeroing(); }, 1500ms)) << "zeroed at the new temperature";
+    EXPECT_TRUE(test::PumpUntil([&] { return display->text() == "Zeroing in progress"; }, 4s));
+    EXPECT_TRUE(test::PumpUntil([&] { return !meter.Zeroing() && display->isHidden(); }, 6s));
+    EXPECT_FALSE(test::PumpUntil([&] { return meter.Zeroing(); }, 1500ms)) << "zeroed at the new temperature";
 }
 
 TEST_F(MainCommandsTest, RangesChangeByHandAndByThemselves) {
     auto* range = Child<QComboBox>("CBRange");
     range->setCurrentIndex(2);
     emit range->activated(2);
-    EXPECT_TRUE(Pump([&] { return sim_->Control("get").find("range=2") != std::string::npos; }, 5s));
+    EXPECT_TRUE(
+        test::PumpUntil([&] { return sim_->Control("get").find("range=2") != std::string::npos; }, 5s));
 
     form_->Action("MenuAutoRange")->trigger();
     sim_->Control("light constant 1.5"); // 2 × 0.9 = 1.8 covers it: straight down to the lowest range
-    EXPECT_TRUE(Pump([&] { return sim_->Control("get").find("range=0") != std::string::npos; }, 8s));
-    EXPECT_TRUE(Pump([&] { return range->currentIndex() == 0; }, 3s));
+    EXPECT_TRUE(
+        test::PumpUntil([&] { return sim_->Control("get").find("range=0") != std::string::npos; }, 8s));
+    EXPECT_TRUE(test::PumpUntil([&] { return range->currentIndex() == 0; }, 3s));
     sim_->Control("light constant 150"); // over range 0 and range 1: up step by step
-    EXPECT_TRUE(Pump([&] { return range->currentIndex() == 2; }, 10s));
+    EXPECT_TRUE(test::PumpUntil([&] { return range->currentIndex() == 2; }, 10s));
     EXPECT_NE(sim_->Control("get").find("range=2"), std::string::npos);
 }
 
@@ -302,12 +301,12 @@ TEST_F(MainCommandsTest, WhatTheWindowShowsFollowsTheMeter) {
     form_->Action("MenuViewMinMaxAv")->trigger();
     ASSERT_TRUE(form_->Action("MenuViewMinMaxAv")->isChecked());
     sim_->Control("power");
-    ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelDisplay")->text() == "DEVICE RESET"; }, 5s));
-    ASSERT_TRUE(Pump([&] { return Child<QLabel>("LabelValue")->isVisible(); }, 5s));
+    ASSERT_TRUE(test::PumpUntil([&] { return Child<QLabel>("LabelDisplay")->text() == "DEVICE RESET"; }, 5s));
+    ASSERT_TRUE(test::PumpUntil([&] { return Child<QLabel>("LabelValue")->isVisible(); }, 5s));
     auto* minimum = Child<QLabel>("LabelMin");
     // The light is 12 lx with a little noise; the reset answer adds nothing.
     const auto minimumValue = [&] { return minimum->text().mid(5).toDouble(); };
-    EXPECT_TRUE(Pump([&] { return minimumValue() > 11 && minimumValue() < 13; }, 3s))
+    EXPECT_TRUE(test::PumpUntil([&] { return minimumValue() > 11 && minimumValue() < 13; }, 3s))
         << minimum->text().toStdString();
     EXPECT_FALSE(minimum->text().contains('>'));
     EXPECT_NE(minimum->palette().color(QPalette::WindowText), QColor(Qt::red)) << "no over-range happened";
@@ -315,24 +314,27 @@ TEST_F(MainCommandsTest, WhatTheWindowShowsFollowsTheMeter) {
 
     form_->Action("MenuShowSettings")->trigger();
     QWidget* settings = nullptr;
-    ASSERT_TRUE(Pump([&] { return (settings = VisibleWindow("k730::TFormShowSettings")) != nullptr; }, 2s));
+    ASSERT_TRUE(test::PumpUntil(
+        [&] { return (settings = VisibleWindow("k730::TFormShowSettings")) != nullptr; }, 2s));
     EXPECT_TRUE(form_->frameGeometry().contains(settings->frameGeometry().center()))
         << "the settings dialog opens over the main window";
     auto* loop = settings->findChild<QLabel*>("Label0");
-    ASSERT_TRUE(Pump([&] { return loop->text() == "turned on"; }, 3s)) << loop->text().toStdString();
+    ASSERT_TRUE(test::PumpUntil([&] { return loop->text() == "turned on"; }, 3s))
+        << loop->text().toStdString();
     sim_->Control("loop off");
-    EXPECT_TRUE(Pump([&] { return loop->text() == "turned off"; }, 3s))
+    EXPECT_TRUE(test::PumpUntil([&] { return loop->text() == "turned off"; }, 3s))
         << "a status answer changed the loop bit";
 
     auto* value = Child<QLabel>("LabelValue");
     const QColor live = value->palette().color(QPalette::WindowText);
     sim_->Control("fault stop 0");
-    ASSERT_TRUE(Pump([&] { return Child<QLabel>("PanelStatus")->text() == " Communication lost"; }, 5s));
+    ASSERT_TRUE(
+        test::PumpUntil([&] { return Child<QLabel>("PanelStatus")->text() == " Communication lost"; }, 5s));
     EXPECT_NE(value->palette().color(QPalette::WindowText), live) << "an old reading must not look current";
     EXPECT_FALSE(value->text().isEmpty());
     Shot("main-stale-reading");
     sim_->Control("fault none");
-    EXPECT_TRUE(Pump([&] { return value->palette().color(QPalette::WindowText) == live; }, 8s));
+    EXPECT_TRUE(test::PumpUntil([&] { return value->palette().color(QPalette::WindowText) == live; }, 8s));
 
     auto* device = Child<QComboBox>("CBDevice");
     device->setCurrentIndex(0);

@@ -29,10 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::PumpUntil(done, limit);
-}
-
 TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
     const fs::path dir = fs::temp_directory_path() / ("k730-session-" + std::to_string(getpid()));
     fs::remove_all(dir);
@@ -51,7 +47,7 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
         ASSERT_TRUE(test::ChoosePort(form, "SIM1"));
         auto* value = form.findChild<QLabel*>("LabelValue");
         ASSERT_NE(value, nullptr);
-        EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 10s))
+        EXPECT_TRUE(test::PumpUntil([&] { return value->text().startsWith("1234."); }, 10s))
             << value->text().toStdString();
         EXPECT_EQ(session.Controller().State(), stIdentified);
         test::SaveScreenshot(form, "main-session");
@@ -68,7 +64,7 @@ TEST(MainSession, ChosenSimulatorIsIdentifiedAndItsReadingShown) {
 
         sim.Control("fault unplug 1500");
         value->clear();
-        EXPECT_TRUE(Pump([&] { return value->text().startsWith("1234."); }, 15s))
+        EXPECT_TRUE(test::PumpUntil([&] { return value->text().startsWith("1234."); }, 15s))
             << "the reading comes back by itself after a replug";
         session.Close();
     }
@@ -98,7 +94,7 @@ TEST(MainSession, PolishWindowOnAnEnglishLocaleUsesTheLocalesSeparatorThroughout
         session.Start();
         ASSERT_TRUE(test::ChoosePort(form, "SIM1"));
         auto* value = form.findChild<QLabel*>("LabelValue");
-        ASSERT_TRUE(Pump([&] { return value->text().startsWith("1234"); }, 10s));
+        ASSERT_TRUE(test::PumpUntil([&] { return value->text().startsWith("1234"); }, 10s));
         EXPECT_TRUE(value->text().contains('.') && !value->text().contains(','))
             << value->text().toStdString();
         form.Action("MenuSetAverCount")->trigger();
@@ -161,7 +157,7 @@ TEST(MainSession, AccessDeniedIsExplainedOncePerPort) {
         for (int time = 0; time < 2; ++time) {
             device->setCurrentIndex(index);
             emit device->activated(index);
-            Pump([] { return false; }, 300ms);
+            test::PumpUntil([] { return false; }, 300ms);
             device->setCurrentIndex(0);
             emit device->activated(0);
         }
