@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTableView>
 
 #include <filesystem>
@@ -102,12 +101,3 @@ BENCHMARK(HistChartRedrawDay)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace k730
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
