@@ -42,8 +42,7 @@ int main(int argc, char* argv[]) {
     const k730::TCalRestore restore = k730::RestoreCalLog(calLog, calBackup);
     if (!restore.message.Empty())
         k730::ConfMessage(nullptr, QString::fromStdString(restore.message(language)), "K730",
-                          restore.message.style == k730::msWarning ? k730::MB_ICONWARNING
-                                                                   : k730::MB_ICONINFORMATION);
+                          k730::ConfStyle(restore.message.style));
 
     k730::TMainForm form(language);
     k730::TMainSession session(form, store, settings, language);
